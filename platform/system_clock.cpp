@@ -1,0 +1,18 @@
+#include <chrono>
+#include <thread>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+std::uint32_t SystemClock::TickCount() {
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void SystemClock::Sleep(std::uint32_t ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace platform

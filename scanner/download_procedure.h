@@ -1,0 +1,84 @@
+// CDownloadProcedure: loads one reference code into its scanner, one timer tick at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+#include "scanner/download_host.h"
+#include "scanner/scanner_steps.h"
+#include "scanner/serial_port.h"
+
+enum class ReplyResult { Complete, Pending, Failed };
+
+// States of the procedure, with the values the timer handler switches on.
+enum : std::int32_t {
+  StateFinish = -1,
+  StateOpenPort = 0,
+  StateSendOpening = 10,
+  StateAwaitOpening = 20,
+  StatePrepareCode = 100,
+  StateSendCodeChar = 110,
+  StateSendLength = 120,
+  StateSelectClosing = 200,
+  StateSendClosing = 210,
+  StateAwaitClosing = 220,
+  StateDone = 300,
+};
+
+inline constexpr std::uint32_t kDownloadTimerId = 1;
+inline constexpr std::uint32_t kTickPeriodMs = 30;
+inline constexpr std::uint32_t kReplyTimeoutMs = 1000;
+inline constexpr int kMinCodeLength = 1;
+inline constexpr int kMaxCodeLength = 31;
+
+class CDownloadProcedure {
+ public:
+  CDownloadProcedure(DownloadHost& host, platform::SerialDevices& devices, platform::Clock& clock);
+
+  // Button handlers and the timer tick.
+  void OnSendCartonCode() { StartDownload(CodeKind::Carton); }
+  void OnSendLeafletCode() { StartDownload(CodeKind::Leaflet); }
+  void OnTimer();
+
+  bool IsBusy() const { return m_bBusy; }
+
+  // The log operations on the host's list.
+  void ClearLog();
+  void AppendLog(const std::string& text);
+  void AppendLog(unsigned stringId);
+
+  std::int32_t m_nCodeKind = 0;
+  bool m_bBusy = false;
+  std::int32_t m_nState = StateOpenPort;
+  std::int32_t m_nStep = 0;
+  std::uint32_t m_nTimerId = 0;
+  CSerialPort m_port;
+
+ private:
+  // Working record of the download in progress.
+  struct WorkingRecord {
+    std::uint32_t writeTime = 0;
+    std::int32_t codeLength = 0;
+    std::uint8_t code[100] = {};
+    const ScannerStep* steps = nullptr;
+    PortSettings settings = {};
+  };
+
+  void StartDownload(CodeKind kind);
+  bool SendStepCommand(const ScannerStep* table);
+  ReplyResult AwaitStepReply(const ScannerStep* table);
+  bool SendCodeCharacter(const std::uint8_t* code);
+  void ReportTimeout();
+  // Ends the download: finish state first, then the box, then the log lines.
+  void EndWith(unsigned boxText, unsigned logLine);
+  void LoadCode();
+  void EnableControls(bool enable);
+  // Sends the NUL-terminated command in m_txBuffer and logs it; false after the failure report.
+  bool WriteCommand(std::uint16_t length);
+  void AwaitReplyTick(std::int32_t nextState);
+
+  DownloadHost& m_host;
+  platform::Clock& m_clock;
+  WorkingRecord m_work;
+};
