@@ -16,4 +16,5 @@ install_packages() {
     "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev)
+# fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
+BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
