@@ -4,7 +4,7 @@
 // exclusively by flock and TIOCEXCL from Open to Close, runs raw with no flow control, reads return
 // at once and writes block until taken. Receive errors come from the kernel's error counters
 // (TIOCGICOUNT), reported as the change since the previous ClearError; a device without counters
-// (a pseudo-terminal) reports none. A hung-up or vanished device makes every operation fail at once.
+// (a pseudo-terminal) reports none. Once a device hangs up or vanishes, every call fails at once.
 //
 //   MapPort / DevicePath   name -> path; COM1..COM4 start as /dev/ttyS0../dev/ttyS3
 //   Open / Close           exclusive hold of the device

@@ -1,0 +1,19 @@
+// A port mapping given on a command line: "COMn=PATH" lets the port name COM1..COM4 denote the
+// device at PATH (a USB adapter, a by-path link, a pseudo-terminal).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct PortMapping {
+  std::string name;  // "COM1" .. "COM4"
+  std::string path;
+};
+
+// False, leaving out untouched, unless the value is exactly COMn=PATH with n 1..4 and PATH
+// not empty.
+bool ParsePortMapping(std::string_view value, PortMapping& out);
+
+}  // namespace platform

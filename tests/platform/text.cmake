@@ -1,0 +1,5 @@
+codepanel_test(cp1252_test cp1252_test.cpp)
+target_link_libraries(cp1252_test PRIVATE codepanel_platform)
+
+codepanel_test(port_map_test port_map_test.cpp)
+target_link_libraries(port_map_test PRIVATE codepanel_platform)

@@ -1,0 +1,493 @@
+// codeload end to end: the real loader against the real scanner simulator on pseudo-terminals,
+// both started here as child processes and always stopped and reaped here. Also the loader's tick
+// loop on virtual time.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "tools/codeload/tick_loop.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+const std::string kSeparator(68, '-');
+const std::string kCancelled = "La procedura di invio codice sar\u00E0 annullata!";
+const std::string kNotCompleted = "Procedura di scaricamento codice NON completata !";
+const std::string kCompleted = "Procedura di scaricamento codice terminata correttamente.";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A child process with standard input from the descriptor given (/dev/null when none) and standard
+// output (and, when asked, standard error) on pipes. The destructor ends and reaps it if it still
+// runs.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, bool captureStderr, int input = -1) {
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (pipe2(out, O_CLOEXEC) != 0)
+      return;
+    if (captureStderr && pipe2(err, O_CLOEXEC) != 0) {
+      close(out[0]);
+      close(out[1]);
+      return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (input >= 0) {
+      posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (captureStderr)
+      posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+      args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    if (posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+      m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    m_out = out[0];
+    if (captureStderr) {
+      close(err[1]);
+      m_err = err[0];
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  ~Child() {
+    if (m_pid > 0 && !m_bReaped) {
+      kill(m_pid, SIGTERM);
+      if (!WaitFor(2s)) {
+        kill(m_pid, SIGKILL);
+        WaitFor(5s);
+      }
+    }
+    if (m_out >= 0)
+      close(m_out);
+    if (m_err >= 0)
+      close(m_err);
+  }
+
+  bool Started() const { return m_pid > 0; }
+
+  // The next line of standard output, waiting until the deadline; false at its end or on time.
+  bool ReadLine(std::string& line, Clock::time_point deadline) {
+    for (;;) {
+      const std::size_t end = m_outBuffer.find('\n');
+      if (end != std::string::npos) {
+        line = m_outBuffer.substr(0, end);
+        m_outBuffer.erase(0, end + 1);
+        return true;
+      }
+      if (m_out < 0 || !Fill(m_out, m_outBuffer, deadline))
+        return false;
+    }
+  }
+
+  // Reads both streams to their end, then reaps; kills the child if it outlives the deadline.
+  void ReadToEnd(std::string& out, std::string& err, Clock::time_point deadline) {
+    while (m_out >= 0 || m_err >= 0) {
+      pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left <= 0ms || poll(fds, 2, static_cast<int>(left.count())) <= 0) {
+        ADD_FAILURE() << "child still running at the deadline";
+        kill(m_pid, SIGKILL);
+        break;
+      }
+      Drain(fds[0], m_out, m_outBuffer);
+      Drain(fds[1], m_err, m_errBuffer);
+    }
+    out = std::move(m_outBuffer);
+    err = std::move(m_errBuffer);
+  }
+
+  // The exit status, or -1 when the child did not exit normally.
+  int Reap() {
+    int status = 0;
+    if (m_pid <= 0 || waitpid(m_pid, &status, 0) != m_pid)
+      return -1;
+    m_bReaped = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  // True once the child is reaped within the time given.
+  bool WaitFor(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      int status = 0;
+      const pid_t done = waitpid(m_pid, &status, WNOHANG);
+      if (done == m_pid || done < 0) {
+        m_bReaped = true;
+        return true;
+      }
+      usleep(5000);
+    }
+    return false;
+  }
+
+  static bool Fill(int fd, std::string& buffer, Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd pfd{fd, POLLIN, 0};
+    if (left <= 0ms || poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
+      return false;
+    char chunk[4096];
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0)
+      return false;
+    buffer.append(chunk, static_cast<std::size_t>(n));
+    return true;
+  }
+
+  static void Drain(const pollfd& pfd, int& fd, std::string& buffer) {
+    if (fd < 0 || (pfd.revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+      return;
+    char chunk[4096];
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n > 0) {
+      buffer.append(chunk, static_cast<std::size_t>(n));
+    } else {
+      close(fd);
+      fd = -1;
+    }
+  }
+
+  pid_t m_pid = -1;
+  bool m_bReaped = false;
+  int m_out = -1;
+  int m_err = -1;
+  std::string m_outBuffer;
+  std::string m_errBuffer;
+};
+
+// One scanner simulator on its pseudo-terminal; its standard error stays the test's.
+class ScannerSim {
+ public:
+  explicit ScannerSim(std::vector<std::string> options = {})
+      : m_child(WithBinary(std::move(options)), false) {
+    if (!m_child.Started() || !m_child.ReadLine(m_path, Clock::now() + 5s))
+      m_path.clear();
+  }
+
+  const std::string& Path() const { return m_path; }
+
+  // The lines printed until one begins with prefix (that one included) or the time runs out.
+  std::vector<std::string> LinesUntil(std::string_view prefix, std::chrono::milliseconds limit) {
+    std::vector<std::string> lines;
+    const auto deadline = Clock::now() + limit;
+    std::string line;
+    while (m_child.ReadLine(line, deadline)) {
+      lines.push_back(line);
+      if (line.starts_with(prefix))
+        break;
+    }
+    return lines;
+  }
+
+ private:
+  static std::vector<std::string> WithBinary(std::vector<std::string> options) {
+    options.insert(options.begin(), SCANNER_SIM_BINARY);
+    return options;
+  }
+
+  Child m_child;
+  std::string m_path;
+};
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  double seconds = 0;
+};
+
+Outcome Codeload(std::vector<std::string> args, int input = -1) {
+  args.insert(args.begin(), CODELOAD_BINARY);
+  const auto start = Clock::now();
+  Child child(args, true, input);
+  Outcome run;
+  if (!child.Started()) {
+    ADD_FAILURE() << "codeload did not start";
+    return run;
+  }
+  child.ReadToEnd(run.out, run.err, start + 15s);
+  run.status = child.Reap();
+  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return run;
+}
+
+// The log of a download that goes through, as the operator reads it: code holds each code
+// character as it shows.
+std::vector<std::string> SuccessLog(const std::string& startLine,
+                                    const std::vector<std::string>& code) {
+  constexpr std::string_view kPositionLetters = "DEFGHIJKLMNOPQRSTUVWXYZabcdefghi";
+  std::vector<std::string> log = {kSeparator,           startLine,     "TX: <ESC>[C",
+                                  "RX: <ESC>H<CR><LF>", "TX: <ESC>[B", "RX: <ESC>P<CR><LF>"};
+  for (std::size_t i = 0; i < kPositionLetters.size(); ++i) {
+    log.push_back("TX: <ESC>N" + std::string(1, kPositionLetters[i]) +
+                  (i < code.size() ? code[i] : "<DEL>"));
+  }
+  log.push_back("TX: <ESC>NC" + std::string(1, static_cast<char>(0x20 + code.size())));
+  log.insert(log.end(), {"TX: <ESC>IA<SPACE>", "RX: <ESC>K<CR><LF>", "TX: <ESC>[A",
+                         "RX: <ESC>X<CR><LF>", kCompleted});
+  return log;
+}
+
+// The frames of the exchange as one side logged them; swap turns them to the other side's view,
+// so that the loader's and the simulator's accounts can be compared.
+std::vector<std::string> Frames(const std::vector<std::string>& lines, bool swap) {
+  std::vector<std::string> frames;
+  for (const std::string& line : lines) {
+    if (line.starts_with("TX: "))
+      frames.push_back((swap ? "RX: " : "TX: ") + line.substr(4));
+    if (line.starts_with("RX: "))
+      frames.push_back((swap ? "TX: " : "RX: ") + line.substr(4));
+  }
+  return frames;
+}
+
+void ExpectSuccess(const std::string& kind, const std::string& port, const std::string& startLine,
+                   const std::string& code, const std::vector<std::string>& shownCode) {
+  SCOPED_TRACE(kind + " " + code);
+  ScannerSim sim;
+  ASSERT_FALSE(sim.Path().empty()) << "the simulator gave no device path";
+
+  const Outcome run = Codeload({"--port", port + "=" + sim.Path(), "--yes", kind, code});
+  const std::vector<std::string> simLines = sim.LinesUntil("code: ", 3s);
+
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> log = SplitLines(run.out);
+  EXPECT_EQ(log.size(), 44u);
+  EXPECT_EQ(log, SuccessLog(startLine, shownCode));
+  // The operator sees the question, the confirmation given by --yes, and the success box.
+  EXPECT_TRUE(Contains(run.err, "allo scanner ?")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "'" + code + "'")) << run.err;
+  EXPECT_TRUE(Contains(run.err, kCompleted)) << run.err;
+  // Every tick is paced: 48 ticks of 30 ms cannot take less, and must not take much more.
+  EXPECT_GE(run.seconds, 1.40);
+  EXPECT_LT(run.seconds, 3.0);
+
+  ASSERT_FALSE(simLines.empty());
+  EXPECT_EQ(simLines.back(), "code: " + code);
+  EXPECT_EQ(Frames(simLines, true), Frames(log, false));
+}
+
+TEST(CodeloadEndToEnd, LoadsCartonCodeWithPoundSignOnCom1) {
+  ExpectSuccess("carton", "COM1", "Invio codice controllo astuccio...", "AB\u00A3123",
+                {"A", "B", "\u00A3", "1", "2", "3"});
+}
+
+TEST(CodeloadEndToEnd, LoadsLongestLeafletCodeOnCom2) {
+  const std::string code = "LEAFLET-0123456789-abcdefghijkl";  // 31 characters
+  std::vector<std::string> shown;
+  for (const char c : code)
+    shown.emplace_back(1, c);
+  ExpectSuccess("leaflet", "COM2", "Invio codice controllo letteratura...", code, shown);
+}
+
+TEST(CodeloadEndToEnd, SilentScannerTimesOutAfterOneSecond) {
+  ScannerSim sim({"--silent"});
+  ASSERT_FALSE(sim.Path().empty());
+
+  const Outcome run = Codeload({"--port", "COM1=" + sim.Path(), "--yes", "carton", "SILENT1"});
+
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "Timeout risposta da scanner!\n" + kCancelled)) << run.err;
+  const std::vector<std::string> log = SplitLines(run.out);
+  ASSERT_EQ(log.size(), 5u) << run.out;
+  EXPECT_EQ(log[2], "TX: <ESC>[C");
+  EXPECT_EQ(log[3], "--> ERRORE: Timeout risposta da scanner!");
+  EXPECT_EQ(log[4], kNotCompleted);
+  EXPECT_GE(run.seconds, 1.0);
+  EXPECT_LT(run.seconds, 2.5);
+  // Only the opening command reached the scanner.
+  const std::vector<std::string> simLines = sim.LinesUntil("code: ", 300ms);
+  EXPECT_EQ(Frames(simLines, false), std::vector<std::string>{"RX: <ESC>[C"});
+}
+
+TEST(CodeloadEndToEnd, RefusalsSendNothing) {
+  ScannerSim sim;
+  ASSERT_FALSE(sim.Path().empty());
+  const std::string com1 = "COM1=" + sim.Path();
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string stderrText;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      // No terminal to ask on and no --yes: the question is shown and the answer is No.
+      {{"--port", com1, "carton", "NOYES"},
+       3,
+       "Confermi invio codice di confronto astuccio 'NOYES' allo scanner ?",
+       {}},
+      {{"--port", com1, "--yes", "carton", std::string(32, 'X')},
+       1,
+       "Numero caratteri codice errato (richiesti [1..31]) !\n" + kCancelled,
+       {}},
+      {{"--port", com1, "--yes", "carton", ""},
+       1,
+       "Numero caratteri codice errato (richiesti [1..31]) !",
+       {}},
+      // U+4E2D has no Windows-1252 byte.
+      {{"--port", com1, "--yes", "carton", "AB\u4E2D"}, 2, "Windows-1252", {}},
+      {{"--port", com1, "--yes", "carton", "AB\xC3"}, 2, "Windows-1252", {}},
+      {{"--port", com1, "--yes", "--colour", "carton", "X"}, 2, "unknown option '--colour'", {}},
+      {{"--port", com1, "--yes", "box", "X"}, 2, "carton or leaflet", {}},
+      {{"--port", com1, "--yes", "carton"}, 2, "missing CODE", {}},
+      {{"--port", com1, "--yes"}, 2, "usage: codeload", {}},
+      {{"--port", "COM5=" + sim.Path(), "--yes", "carton", "X"}, 2, "bad --port", {}},
+      {{"--yes", "carton", "X", "--port"}, 2, "--port needs a value", {}},
+      {{"--port", com1, "--yes", "carton", "X", "Y"}, 2, "one CODE only", {}},
+      // The simulator is on COM1: COM2 is a device that does not exist.
+      {{"--port", com1, "--port", "COM2=/nonexistent/codeload-e2e", "--yes", "leaflet", "X"},
+       1,
+       "Impossibile aprire dispositivo di comunicazione seriale!\n" + kCancelled,
+       {kSeparator, "Invio codice controllo letteratura...",
+        "--> ERRORE: Impossibile aprire dispositivo di comunicazione seriale!", kNotCompleted}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const Outcome run = Codeload(c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_TRUE(Contains(run.err, c.stderrText)) << run.err;
+    EXPECT_EQ(SplitLines(run.out), c.log);
+  }
+  // Nothing reached the scanner.
+  EXPECT_EQ(sim.LinesUntil("code: ", 300ms), std::vector<std::string>{});
+}
+
+// A pseudo-terminal for the loader's standard input, with the operator's answer already typed.
+class TypedAnswer {
+ public:
+  explicit TypedAnswer(const std::string& answer) {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0)
+      return;
+    m_slave = open(ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_slave >= 0 && write(m_master, answer.data(), answer.size()) < 0) {
+      close(m_slave);
+      m_slave = -1;
+    }
+  }
+  ~TypedAnswer() {
+    if (m_slave >= 0)
+      close(m_slave);
+    if (m_master >= 0)
+      close(m_master);
+  }
+  int Terminal() const { return m_slave; }
+
+ private:
+  int m_master = -1;
+  int m_slave = -1;
+};
+
+TEST(CodeloadEndToEnd, AsksOnTheTerminalWithNoAsDefault) {
+  ScannerSim sim;
+  ASSERT_FALSE(sim.Path().empty());
+  const std::string com1 = "COM1=" + sim.Path();
+  for (const char* refusal : {"\n", "n\n", "no\n", "x\n"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(refusal)));
+    TypedAnswer answer(refusal);
+    ASSERT_GE(answer.Terminal(), 0);
+    const Outcome run = Codeload({"--port", com1, "carton", "ASKED"}, answer.Terminal());
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_TRUE(Contains(run.err, "'ASKED' allo scanner ?\n[s/N] ")) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(sim.LinesUntil("code: ", 300ms), std::vector<std::string>{});
+
+  TypedAnswer yes("s\n");
+  ASSERT_GE(yes.Terminal(), 0);
+  const Outcome run = Codeload({"--port", com1, "carton", "ASKED"}, yes.Terminal());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SplitLines(run.out).size(), 44u);
+  const std::vector<std::string> simLines = sim.LinesUntil("code: ", 3s);
+  ASSERT_FALSE(simLines.empty());
+  EXPECT_EQ(simLines.back(), "code: ASKED");
+}
+
+TEST(CodeloadEndToEnd, HelpExplainsUsageAndExitStatus) {
+  const Outcome run = Codeload({"--help"});
+  EXPECT_EQ(run.status, 0);
+  for (const char* part : {"carton", "leaflet", "COM1", "COM2", "--port COMn=PATH", "--yes",
+                           "Windows-1252", "0 code loaded", "3 download not confirmed"}) {
+    EXPECT_TRUE(Contains(run.out, part)) << part;
+  }
+}
+
+// The loader's tick loop on virtual time: each tick is due a period after the previous one was
+// due, whatever the tick's own work took, and a late tick never brings a burst.
+TEST(CodeloadTickLoop, KeepsAFixedScheduleWithoutCatchingUp) {
+  struct Case {
+    const char* name;
+    std::uint32_t start;
+    std::vector<std::uint32_t> work;  // what each tick takes, in ms
+    std::vector<std::uint32_t> firedAt;
+  };
+  const Case cases[] = {
+      {"work shorter than a period", 1000, {20, 20, 20, 0}, {1030, 1060, 1090, 1120}},
+      {"work as long as a period", 1000, {30, 30, 30, 0}, {1030, 1060, 1090, 1120}},
+      // A 1 s pause inside the second tick: the third fires at once, then every 30 ms again.
+      {"one long tick", 1000, {5, 1000, 5, 5, 0}, {1030, 1060, 2060, 2090, 2120}},
+      // Late but less than a period behind: fires at once and stays on the schedule.
+      {"overrun by less than a period", 1000, {5, 40, 5, 0}, {1030, 1060, 1100, 1120}},
+      {"overrun by a whole period", 1000, {5, 60, 5, 0}, {1030, 1060, 1120, 1150}},
+      {"clock wrapping around", 0xFFFFFFF0u, {10, 10, 10, 0}, {0x0000000Eu, 0x2Cu, 0x4Au, 0x68u}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::VirtualClock clock(c.start);
+    std::vector<std::uint32_t> fired;
+    codeload::RunTicks(
+        clock, c.start + 30, 30, [&] { return fired.size() < c.work.size(); },
+        [&] {
+          fired.push_back(clock.TickCount());
+          clock.Advance(c.work[fired.size() - 1]);
+        });
+    EXPECT_EQ(fired, c.firedAt);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+codepanel_test(scanner_model_test scanner_model_test.cpp)
+target_link_libraries(scanner_model_test PRIVATE codepanel_sim_model)

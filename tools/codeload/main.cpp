@@ -1,0 +1,56 @@
+// codeload: loads one reference code into a scanner from the command line, through the same
+// download procedure as the operator panel. Run with --help for the details.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/posix_serial.h"
+#include "scanner/download_procedure.h"
+#include "tools/codeload/command_line.h"
+#include "tools/codeload/terminal_host.h"
+#include "tools/codeload/tick_loop.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+codeload::Confirmation ConfirmationFor(const codeload::Request& request) {
+  if (request.assumeYes)
+    return codeload::Confirmation::AssumeYes;
+  return isatty(STDIN_FILENO) ? codeload::Confirmation::AskOnTerminal
+                              : codeload::Confirmation::NoTerminal;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  codeload::Request request;
+  std::string error;
+  if (!codeload::ParseCommandLine(argc, argv, request, error)) {
+    std::fprintf(stderr, "codeload: %s\n%s\n", error.c_str(), codeload::kUsage);
+    return kExitUsage;
+  }
+  if (request.help) {
+    std::fputs(codeload::HelpText(), stdout);
+    return 0;
+  }
+
+  platform::PosixSerialDevices devices;
+  for (const platform::PortMapping& port : request.ports)
+    devices.MapPort(port.name, port.path);
+  platform::SystemClock clock;
+  codeload::TerminalHost host(clock, request.kind, request.code, ConfirmationFor(request));
+  CDownloadProcedure procedure(host, devices, clock);
+
+  if (request.kind == CodeKind::Carton) {
+    procedure.OnSendCartonCode();
+  } else {
+    procedure.OnSendLeafletCode();
+  }
+  codeload::RunTicks(
+      clock, host.TimerStartedAt() + host.TimerPeriod(), host.TimerPeriod(),
+      [&host] { return host.TimerRunning(); }, [&procedure] { procedure.OnTimer(); });
+  return host.ExitStatus();
+}
