@@ -11,13 +11,15 @@ std::string Render(const std::string& bytes) {
 }
 
 TEST(CommLog, ByteNamesCoverEveryAsciiByte) {
-  const char* controls[] = {"<NUL>", "<SOH>", "<STX>", "<ETX>", "<EOT>", "<ENQ>", "<ACK>",
-                            "<BEL>", "<BS>",  "<TAB>", "<LF>",  "<VT>",  "<FF>",  "<CR>",
-                            "<SO>",  "<SI>",  "<DLE>", "<DC1>", "<DC2>", "<DC3>", "<DC4>",
-                            "<NAK>", "<SYN>", "<ETB>", "<CAN>", "<EM>",  "<SUB>", "<ESC>",
+  const char* controls[] = {"<NUL>", "<SOH>", "<STX>", "<ETX>", "<EOT>",  "<ENQ>", "<ACK>",
+                            "<BEL>", "<BS>",  "<TAB>", "<LF>",  "<VT>",   "<FF>",  "<CR>",
+                            "<SO>",  "<SI>",  "<DLE>", "<DC1>", "<DC2>",  "<DC3>", "<DC4>",
+                            "<NAK>", "<SYN>", "<ETB>", "<CAN>", "<EM>",   "<SUB>", "<ESC>",
                             "<FS>",  "<GS>",  "<RS>",  "<US>",  "<SPACE>"};
-  for (int b = 0; b <= 32; ++b) EXPECT_STREQ(kByteNames[b], controls[b]) << b;
-  for (int b = 33; b <= 126; ++b) EXPECT_EQ(std::string(kByteNames[b]), std::string(1, char(b)));
+  for (int b = 0; b <= 32; ++b)
+    EXPECT_STREQ(kByteNames[b], controls[b]) << b;
+  for (int b = 33; b <= 126; ++b)
+    EXPECT_EQ(std::string(kByteNames[b]), std::string(1, char(b)));
   EXPECT_STREQ(kByteNames[127], "<DEL>");
 }
 

@@ -45,12 +45,13 @@ TEST_F(DownloadTest, TimerThatCannotStartIsReportedAndNothingIsDisabled) {
   ASSERT_EQ(host.boxes.size(), 2u);
   EXPECT_EQ(host.boxes[1].text, "Impossibile avviare il timer!\n" + kBoxCancelled);
   EXPECT_EQ(host.boxes[1].icon, BoxIcon::Error);
-  EXPECT_EQ(host.log, (std::vector<std::string>{std::string(68, '-'),
-                                                "Invio codice controllo astuccio...",
-                                                "--> ERRORE: Impossibile avviare il timer!",
-                                                "Procedura di scaricamento codice NON completata !"}));
+  EXPECT_EQ(host.log,
+            (std::vector<std::string>{std::string(68, '-'), "Invio codice controllo astuccio...",
+                                      "--> ERRORE: Impossibile avviare il timer!",
+                                      "Procedura di scaricamento codice NON completata !"}));
   EXPECT_FALSE(procedure.IsBusy());
-  for (const auto& event : host.events) EXPECT_NE(event.rfind("disable", 0), 0u) << event;
+  for (const auto& event : host.events)
+    EXPECT_NE(event.rfind("disable", 0), 0u) << event;
 
   // The next confirmed start begins afresh and succeeds.
   host.timerFails = false;
@@ -87,9 +88,9 @@ TEST_F(DownloadTest, FailedWriteOfAnyCommandEndsTheDownload) {
     StartCarton("ABC");
     RunToEnd();
     ASSERT_EQ(host.boxes.size(), 2u) << failing;
-    EXPECT_EQ(host.boxes[1].text,
-              "Impossibile inviare dati al dispositivo di comunicazione seriale!\n" +
-                  kBoxCancelled);
+    EXPECT_EQ(
+        host.boxes[1].text,
+        "Impossibile inviare dati al dispositivo di comunicazione seriale!\n" + kBoxCancelled);
     EXPECT_EQ(device.Writes().size(), failing + 1) << "nothing is sent after the failure";
     // The failed frame is not logged: the lines before the error are those of the sent frames.
     EXPECT_EQ(LogFrom(host.log.size() - 2), failure);
@@ -114,9 +115,9 @@ TEST_F(DownloadTest, ReceiveErrorsFailTheReplyButFramingAndBreakDoNot) {
     StartCarton("ABC");
     RunToEnd();
     ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(host.boxes[1].text,
-              "Errore durante la ricezione da dispositivo di comunicazione seriale!\n" +
-                  kBoxCancelled);
+    EXPECT_EQ(
+        host.boxes[1].text,
+        "Errore durante la ricezione da dispositivo di comunicazione seriale!\n" + kBoxCancelled);
     EXPECT_EQ(LogFrom(2), (std::vector<std::string>{
                               "TX: <ESC>[C",
                               "--> ERRORE: Problemi durante ricezione dati da dispositivo di "
@@ -128,7 +129,8 @@ TEST_F(DownloadTest, ReceiveErrorsFailTheReplyButFramingAndBreakDoNot) {
 TEST_F(DownloadTest, DeviceThatHangsUpMidDownloadFailsWithoutLooping) {
   Answer(com1);
   StartCarton("ABC");
-  for (int i = 0; i < 10; ++i) Tick();
+  for (int i = 0; i < 10; ++i)
+    Tick();
   com1.HangUp();
   const std::uint32_t before = clock.TickCount();
   EXPECT_LE(RunToEnd(), 3);

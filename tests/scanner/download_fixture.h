@@ -47,11 +47,13 @@ class DownloadTest : public ::testing::Test {
     std::uint32_t due = clock.TickCount() + kTickPeriodMs;
     while (host.timerRunning && ticks < limit) {
       const auto wait = static_cast<std::int32_t>(due - clock.TickCount());
-      if (wait > 0) clock.Advance(static_cast<std::uint32_t>(wait));
+      if (wait > 0)
+        clock.Advance(static_cast<std::uint32_t>(wait));
       procedure.OnTimer();
       ++ticks;
       due += kTickPeriodMs;
-      if (static_cast<std::int32_t>(clock.TickCount() - due) > 0) due = clock.TickCount();
+      if (static_cast<std::int32_t>(clock.TickCount() - due) > 0)
+        due = clock.TickCount();
     }
     return ticks;
   }

@@ -13,8 +13,9 @@ const std::string kReceiveBox =
 const std::vector<std::string> kWrongReplyLines = {
     "--> ERRORE: Lo scanner ha rilevato problemi di comunicazione !",
     "Procedura di scaricamento codice NON completata !"};
-const std::vector<std::string> kTimeoutLines = {"--> ERRORE: Timeout risposta da scanner!",
-                                                "Procedura di scaricamento codice NON completata !"};
+const std::vector<std::string> kTimeoutLines = {
+    "--> ERRORE: Timeout risposta da scanner!",
+    "Procedura di scaricamento codice NON completata !"};
 
 // Starts a carton download and runs it up to the tick that writes the first opening command.
 class ReplyTest : public DownloadTest {
@@ -75,8 +76,8 @@ TEST_F(ReplyTest, BytesAfterTheReplyFailEitherInTheSameReadOrLater) {
   RunToEnd();
   ASSERT_EQ(host.boxes.size(), 2u);
   EXPECT_EQ(host.boxes[1].text, kReceiveBox);
-  EXPECT_EQ(LogFrom(2), (std::vector<std::string>{"TX: <ESC>[C", kWrongReplyLines[0],
-                                                  kWrongReplyLines[1]}));
+  EXPECT_EQ(LogFrom(2),
+            (std::vector<std::string>{"TX: <ESC>[C", kWrongReplyLines[0], kWrongReplyLines[1]}));
 
   // A prefixed reply matched, then a stray byte arrives during the second's pause.
   platform::FakeDevice& device = devices.Add("COM1");
@@ -91,16 +92,21 @@ TEST_F(ReplyTest, BytesAfterTheReplyFailEitherInTheSameReadOrLater) {
 }
 
 TEST_F(ReplyTest, WrongReplyFailsWithoutAnRxLineAndNeverTimesOutAfterwards) {
-  Answer(com1, [](const std::string&) { return Pieces{{0, "\x1B" "E\r\n"}}; });
+  Answer(com1, [](const std::string&) {
+    return Pieces{{0,
+                   "\x1B"
+                   "E\r\n"}};
+  });
   // The operator leaves the box open for five seconds while ticks keep coming.
   host.whileBoxOpen = [this] {
-    for (int i = 0; i < 5000 / 30; ++i) Tick();
+    for (int i = 0; i < 5000 / 30; ++i)
+      Tick();
   };
   SendFirstCommand();
   RunToEnd();
   ASSERT_EQ(host.boxes.size(), 2u);
-  EXPECT_EQ(LogFrom(2), (std::vector<std::string>{"TX: <ESC>[C", kWrongReplyLines[0],
-                                                  kWrongReplyLines[1]}));
+  EXPECT_EQ(LogFrom(2),
+            (std::vector<std::string>{"TX: <ESC>[C", kWrongReplyLines[0], kWrongReplyLines[1]}));
 }
 
 TEST_F(ReplyTest, SilentScannerTimesOutJustAfterOneSecond) {

@@ -23,9 +23,8 @@ std::string ExpectedWire(const std::string& code) {
 }
 
 std::vector<std::string> ExpectedLog(const std::string& startLine, const std::string& code) {
-  std::vector<std::string> log = {
-      std::string(68, '-'), startLine,  "TX: <ESC>[C", "RX: <ESC>H<CR><LF>",
-      "TX: <ESC>[B",        "RX: <ESC>P<CR><LF>"};
+  std::vector<std::string> log = {std::string(68, '-'), startLine,     "TX: <ESC>[C",
+                                  "RX: <ESC>H<CR><LF>", "TX: <ESC>[B", "RX: <ESC>P<CR><LF>"};
   for (int i = 0; i < 32; ++i) {
     std::string line = "TX: <ESC>N";
     line += kPositionLetters[i];
@@ -40,9 +39,9 @@ std::vector<std::string> ExpectedLog(const std::string& startLine, const std::st
   }
   const std::uint8_t length[2] = {static_cast<std::uint8_t>(0x20 + code.size()), 0};
   log.push_back("TX: <ESC>NC" + RenderBytes(length));
-  log.insert(log.end(), {"TX: <ESC>IA<SPACE>", "RX: <ESC>K<CR><LF>", "TX: <ESC>[A",
-                         "RX: <ESC>X<CR><LF>",
-                         "Procedura di scaricamento codice terminata correttamente."});
+  log.insert(log.end(),
+             {"TX: <ESC>IA<SPACE>", "RX: <ESC>K<CR><LF>", "TX: <ESC>[A", "RX: <ESC>X<CR><LF>",
+              "Procedura di scaricamento codice terminata correttamente."});
   return log;
 }
 
@@ -59,9 +58,9 @@ TEST_F(DownloadTest, CartonSuccessSendsTheWholeExchangeAndLogsEveryFrame) {
   EXPECT_EQ(host.timerStarts[0], std::make_pair(1u, 30u));
   EXPECT_TRUE(procedure.IsBusy());
   const std::vector<std::string> startEvents(host.events.end() - 6, host.events.end());
-  EXPECT_EQ(startEvents, (std::vector<std::string>{"disable 1003", "disable 1004", "disable 1000",
-                                                   "disable 1001", "disable 1010",
-                                                   "disable 1011"}));
+  EXPECT_EQ(startEvents,
+            (std::vector<std::string>{"disable 1003", "disable 1004", "disable 1000",
+                                      "disable 1001", "disable 1010", "disable 1011"}));
 
   // With replies at once, the finish step comes on the 48th tick: the pacing floor.
   EXPECT_EQ(RunToEnd(), 48);

@@ -22,12 +22,14 @@ class FakeHost : public DownloadHost {
     boxes.push_back({text, icon, buttons});
     events.push_back("box " + text.substr(0, text.find('\n')));
     // A modal box keeps dispatching timer messages, as the panel's does.
-    if (timerRunning && whileBoxOpen) whileBoxOpen();
+    if (timerRunning && whileBoxOpen)
+      whileBoxOpen();
     return buttons == BoxButtons::YesNo ? answer : BoxResult::Ok;
   }
   std::uint32_t StartTimer(std::uint32_t id, std::uint32_t periodMs) override {
     timerStarts.push_back({id, periodMs});
-    if (timerFails) return 0;
+    if (timerFails)
+      return 0;
     timerRunning = true;
     events.push_back("timer start");
     return 7;  // an identifier unlike the requested id, to see which one is stopped
