@@ -32,6 +32,8 @@ using TouchValue = std::uintptr_t;
 
 // Parsing: an optional '-' (signed kinds), leading fill characters skipped, then digits of the
 // radix (either case) with at most `decimals` digits after one point; wraps in the kind's width.
+// The point is not stored: with decimals 2, "12.5" gives 125 and "12.50" gives 1250. A radix
+// outside 2..36 reads as 10 here and when formatting, so a misconfigured field still round-trips.
 void StrToShort(std::int16_t& value, const char* text, int radix, int decimals, char fill);
 void StrToLong(std::int32_t& value, const char* text, int radix, int decimals, char fill);
 void StrToByte(std::uint8_t& value, const char* text, int radix, int decimals, char fill);
@@ -40,6 +42,8 @@ void StrToDword(std::uint32_t& value, const char* text, int radix, int decimals,
 
 // Formatting into `buffer` (at least `width` bytes): at most width - 1 characters, padded with the
 // fill character, a point before the last `decimals` digits. Returns the buffer.
+// Digits that do not fit are dropped from the high end. A NUL fill gives no padding at all. Width 0
+// writes nothing; width 1 writes only the NUL.
 char* ShortToStr(std::int16_t value, char* buffer, int width, int radix, int decimals, char fill);
 char* LongToStr(std::int32_t value, char* buffer, int width, int radix, int decimals, char fill);
 char* ByteToStr(std::uint8_t value, char* buffer, int width, int radix, int decimals, char fill);

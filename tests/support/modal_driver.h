@@ -1,8 +1,8 @@
 // Drives modal dialogs from inside their own modal loop, for widget tests.
 //
 // Arm a ModalDriver, then start whatever opens a dialog modally (DoModal, a click on a touch
-// field). Each time a new modal dialog becomes the active modal widget, `actions` runs on it from
-// a timer in that dialog's loop. A dialog still open when the time limit runs out is ended with
+// field). Each time a new modal dialog is shown and active, `actions` runs on it from a timer in
+// that dialog's loop. A dialog still open when the time limit runs out is ended with
 // kTimedOut, so no test ever blocks.
 #pragma once
 
@@ -36,7 +36,8 @@ class ModalDriver {
  private:
   void Poll() {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible() || dialog == m_current)
+    // Keys typed in `actions` go to the focused window: wait until the dialog has become it.
+    if (dialog == nullptr || !dialog->isActiveWindow() || dialog == m_current)
       return;
     m_current = dialog;
     ++m_opened;
