@@ -1,0 +1,361 @@
+#include "platform/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr mode_t kNewFileMode = 0644;
+constexpr std::string_view kLineEnd = "\r\n";
+
+// ---- Lines -------------------------------------------------------------------------------------
+
+// One line of the file as offsets into its content, so that untouched lines are copied as bytes.
+struct Line {
+  std::size_t begin = 0;
+  std::size_t textLength = 0;  // without the line end
+  std::size_t endLength = 0;   // 2 for CRLF, 1 for LF or CR, 0 after an unterminated last line
+  std::size_t Next() const { return begin + textLength + endLength; }
+};
+
+std::vector<Line> SplitLines(std::string_view content) {
+  std::vector<Line> lines;
+  std::size_t begin = 0;
+  while (begin < content.size()) {
+    const std::size_t end = content.find_first_of("\r\n", begin);
+    Line line{begin, 0, 0};
+    if (end == std::string_view::npos) {
+      line.textLength = content.size() - begin;
+    } else {
+      line.textLength = end - begin;
+      const bool crlf =
+          content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+      line.endLength = crlf ? 2 : 1;
+    }
+    lines.push_back(line);
+    begin = line.Next();
+  }
+  return lines;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+// Only ASCII letters fold: Windows-1252 letters above 0x7F compare as they are.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (fold(a[i]) != fold(b[i]))
+      return false;
+  }
+  return true;
+}
+
+enum class LineKind { kBlank, kComment, kSection, kEntry, kOther };
+
+struct ParsedLine {
+  LineKind kind = LineKind::kOther;
+  std::string_view name;   // section name or key, trimmed
+  std::string_view value;  // entry value, trimmed, quotes still on
+};
+
+ParsedLine ParseLine(std::string_view text) {
+  const std::string_view trimmed = Trim(text);
+  if (trimmed.empty())
+    return {LineKind::kBlank, {}, {}};
+  if (trimmed.front() == ';')
+    return {LineKind::kComment, {}, {}};
+  if (trimmed.front() == '[') {
+    // The name runs to the last ']'; anything after it does not count. Without a ']' the line is
+    // not a header and is read like any other line.
+    const std::size_t close = trimmed.rfind(']');
+    if (close != std::string_view::npos)
+      return {LineKind::kSection, Trim(trimmed.substr(1, close - 1)), {}};
+  }
+  const std::size_t equals = trimmed.find('=');
+  if (equals == std::string_view::npos)
+    return {LineKind::kOther, {}, {}};
+  return {LineKind::kEntry, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
+}
+
+bool IsQuote(char c) {
+  return c == '"' || c == '\'';
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+// ---- Finding a key -----------------------------------------------------------------------------
+
+struct KeyLocation {
+  std::optional<std::size_t> section;  // header line of the first section of that name
+  std::size_t lastContent = 0;         // its last line that is neither blank nor a comment
+  std::optional<std::size_t> key;      // first entry of that key in that section
+  ParsedLine entry;
+};
+
+KeyLocation FindKey(std::string_view content, const std::vector<Line>& lines,
+                    std::string_view section, std::string_view key) {
+  KeyLocation found;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const ParsedLine parsed = ParseLine(content.substr(lines[i].begin, lines[i].textLength));
+    if (parsed.kind == LineKind::kSection) {
+      if (found.section)
+        break;  // only the first section of the name counts
+      if (SameName(parsed.name, section)) {
+        found.section = i;
+        found.lastContent = i;
+      }
+      continue;
+    }
+    if (!found.section)
+      continue;
+    if (parsed.kind != LineKind::kBlank && parsed.kind != LineKind::kComment)
+      found.lastContent = i;
+    if (parsed.kind == LineKind::kEntry && SameName(parsed.name, key)) {
+      found.key = i;
+      found.entry = parsed;
+      break;
+    }
+  }
+  return found;
+}
+
+// ---- Files -------------------------------------------------------------------------------------
+
+// Closes a descriptor on every way out of a scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return m_fd; }
+  // A close can report a failed write-back; the caller must see that.
+  bool Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+enum class ReadResult { kRead, kMissing, kFailed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string& content, mode_t& mode) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0)
+    return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    return ReadResult::kFailed;
+  mode = info.st_mode & 0777;
+  content.clear();
+  char buffer[4096];
+  for (;;) {
+    const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+    if (count == 0)
+      return ReadResult::kRead;
+    if (count < 0) {
+      if (errno == EINTR)
+        continue;
+      return ReadResult::kFailed;
+    }
+    content.append(buffer, static_cast<std::size_t>(count));
+  }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+    if (count < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos)
+    return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Removes the temporary file unless it has been renamed into place.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : m_path(std::move(path)) {}
+  ~TempFile() {
+    if (!m_path.empty())
+      ::unlink(m_path.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return m_path; }
+  void Release() { m_path.clear(); }
+
+ private:
+  std::string m_path;
+};
+
+bool ReplaceFile(const std::string& path, std::string_view content, mode_t mode,
+                 const BeforeReplaceHook& beforeReplace) {
+  std::string pattern = path + ".XXXXXX";
+  FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
+  if (file.get() < 0)
+    return false;
+  TempFile temp(std::move(pattern));
+  // fchmod sets the bits exactly; the umask applies only to creation.
+  if (::fchmod(file.get(), mode) != 0 || !WriteAll(file.get(), content) ||
+      ::fsync(file.get()) != 0 || !file.Close()) {
+    return false;
+  }
+  if (beforeReplace && !beforeReplace(temp.path()))
+    return false;
+  if (::rename(temp.path().c_str(), path.c_str()) != 0)
+    return false;
+  temp.Release();
+  // Makes the rename itself durable. The new content is in place whatever this reports, so a
+  // failure here is not a failed write.
+  FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() >= 0)
+    ::fsync(folder.get());
+  return true;
+}
+
+// ---- Writing -----------------------------------------------------------------------------------
+
+bool HasLineBreakOrNul(std::string_view text) {
+  return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool IsStorableSectionName(std::string_view name) {
+  return !name.empty() && Trim(name).size() == name.size() && !HasLineBreakOrNul(name);
+}
+
+bool IsStorableKey(std::string_view key) {
+  return IsStorableSectionName(key) && key.find('=') == std::string_view::npos &&
+         key.front() != ';' && key.front() != '[';
+}
+
+// Quotes exactly the values the reader would otherwise change; others are stored as Windows
+// stores them.
+std::string EncodeValue(std::string_view value) {
+  const bool blankAtEnd = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+  const bool looksQuoted = Unquote(value).size() != value.size();
+  if (!blankAtEnd && !looksQuoted)
+    return std::string(value);
+  std::string quoted = "\"";
+  quoted.append(value);
+  quoted.push_back('"');
+  return quoted;
+}
+
+std::string EntryLine(std::string_view key, std::string_view value) {
+  std::string line(key);
+  line.push_back('=');
+  line.append(EncodeValue(value));
+  line.append(kLineEnd);
+  return line;
+}
+
+bool EndsWithLineEnd(std::string_view content) {
+  return !content.empty() && (content.back() == '\r' || content.back() == '\n');
+}
+
+std::string WithValue(std::string_view content, const std::string& section, const std::string& key,
+                      const std::string& value) {
+  const std::vector<Line> lines = SplitLines(content);
+  const KeyLocation found = FindKey(content, lines, section, key);
+  std::string result;
+  if (found.key) {
+    const Line& line = lines[*found.key];
+    result.append(content.substr(0, line.begin));
+    result.append(EntryLine(found.entry.name, value));
+    result.append(content.substr(line.Next()));
+  } else if (found.section) {
+    const Line& anchor = lines[found.lastContent];
+    result.append(content.substr(0, anchor.Next()));
+    if (anchor.endLength == 0)
+      result.append(kLineEnd);
+    result.append(EntryLine(key, value));
+    result.append(content.substr(anchor.Next()));
+  } else {
+    result.append(content);
+    if (!content.empty() && !EndsWithLineEnd(content))
+      result.append(kLineEnd);
+    result.append("[").append(section).append("]").append(kLineEnd);
+    result.append(EntryLine(key, value));
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string GetProfileString(const std::string& path, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t bufferSize) {
+  const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
+  std::string content;
+  mode_t mode = 0;
+  if (ReadWholeFile(path, content, mode) == ReadResult::kRead) {
+    const KeyLocation found = FindKey(content, SplitLines(content), section, key);
+    if (found.key)
+      return std::string(Unquote(found.entry.value).substr(0, limit));
+  }
+  return defaultValue.substr(0, limit);
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+  return WriteProfileString(path, section, key, value, nullptr);
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value, const BeforeReplaceHook& beforeReplace) {
+  if (!IsStorableSectionName(section) || !IsStorableKey(key) || HasLineBreakOrNul(value))
+    return false;
+  try {
+    std::string content;
+    mode_t mode = kNewFileMode;
+    if (ReadWholeFile(path, content, mode) == ReadResult::kFailed)
+      return false;  // never replace a file whose content we could not keep
+    return ReplaceFile(path, WithValue(content, section, key, value), mode, beforeReplace);
+  } catch (...) {
+    // Out of memory, or a throwing hook: the temporary file is already gone.
+    return false;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,55 @@
+// Private-profile ("INI") files such as config.dat, read and written the way Windows' own profile
+// calls do, so that a file either side wrote reads the same on the other.
+//
+// A file is lines of "[SECTION]" headers and "KEY=value" entries, with CRLF, LF or CR line ends
+// (and perhaps none after the last line). Names match without regard to ASCII case; a line whose
+// first non-blank character is ';' is a comment; blanks (space, tab) around names and values do
+// not count; one pair of matching quotes (" or ') around a value of two or more characters is
+// removed. Where a section or a key appears twice, the first one counts. Values are Windows-1252
+// bytes, never re-encoded.
+//
+// A write changes only the line of the key (rewritten as KEY=value with the key spelled as the file
+// already has it), or adds one: a new key after the last line of its section that is neither blank
+// nor a comment (trailing blank lines and comments stay with whatever follows); a new section at
+// the end of the file. Every other byte stays as it was; lines the writer makes end with CRLF.
+// A value is put in double quotes exactly when the reader would otherwise change it (a blank at
+// either end, or the same quote at both ends), so every storable value reads back unchanged.
+//
+// The file is replaced as a whole: the new content goes to a temporary file beside it, is flushed
+// to disk, takes the old file's permission bits (0644 for a new file) and is renamed over the old
+// one; then the folder is flushed. A crash leaves the old file or the new one, never a mix; a crash
+// just before the rename can leave a stray "<file>.XXXXXX" beside it, which the reader never
+// looks at and later writes do not disturb. The path is written as given: a symbolic link there
+// is replaced by a file, its target left alone.
+//
+//   GetProfileString    a value, or the default when the file, section or key is missing
+//   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// At most bufferSize - 1 bytes of the value (or of the default), as Windows fills a buffer of that
+// size with its terminating NUL.
+std::string GetProfileString(const std::string& path, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t bufferSize = 256);
+
+// False when the value holds CR, LF or NUL, when a name would not read back as the same name
+// (empty, blanks at either end, CR, LF or NUL; for a key also '=' anywhere or a leading ';' or
+// '['), or when the file cannot be read or replaced. Never throws.
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value);
+
+// Test seam: called once the temporary file holds the whole new content and is flushed to disk,
+// just before it is renamed over the file. Returning false abandons the write at that point, as a
+// failed rename would: the temporary file is removed and the call returns false.
+using BeforeReplaceHook = std::function<bool(const std::string& tempPath)>;
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value, const BeforeReplaceHook& beforeReplace);
+
+}  // namespace platform
