@@ -11,9 +11,10 @@ namespace platform {
 
 namespace {
 
+// Only the regular face: the bold file of this Tahoma draws regular-weight glyphs, so bold text is
+// emboldened by the rasteriser instead, which does show bold.
 constexpr const char* kTahomaFiles[] = {
     "/usr/share/wine/fonts/tahoma.ttf",
-    "/usr/share/wine/fonts/tahomabd.ttf",
 };
 constexpr const char* kFallbackFamily = "DejaVu Sans";
 

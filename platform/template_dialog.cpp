@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "platform/resources.h"
+
 namespace platform {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* parent,
@@ -17,6 +19,7 @@ TemplateDialog::TemplateDialog(int templateId, QWidget* parent,
     return;
   for (const auto& [id, factory] : overrides)
     m_builder.OverrideControl(id, factory);
+  m_builder.SetBitmapSource(ResourceBitmap);
   m_built = m_builder.Build(*m_template, *this);
   installEventFilter(this);
   for (QWidget* child : findChildren<QWidget*>())

@@ -1,0 +1,37 @@
+// CPanelApp: the application object. Its start-up is the whole life of the program: find the
+// program's own folder, read the last two codes from the settings file there, run the panel
+// modally, write the two codes back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/port_map.h"
+
+// The settings file, in the program's own folder.
+extern const char kSettingsFileName[];
+
+// How this run reaches the outside: where the COM ports lead, and whether "Spegni" may really end
+// processes and power the machine off.
+struct AppOptions {
+  std::vector<platform::PortMapping> ports;
+  bool noPowerOff = false;
+};
+
+class CPanelApp {
+ public:
+  // Runs the panel to its end; always false, as nothing follows it.
+  bool InitInstance(const AppOptions& options);
+  void LoadSettings();
+  void SaveSettings();
+
+  std::string m_strLastCode;     // carton code, key LAST_CODE
+  std::string m_strLastAicCode;  // leaflet code, key LAST_AIC_CODE
+  std::string m_strAppDir;       // the executable's folder, ending with its separator
+
+ private:
+  std::string SettingsPath() const { return m_strAppDir + kSettingsFileName; }
+};
+
+// The folder of the running executable with a trailing '/', whatever the working folder.
+std::string ExecutableFolder();

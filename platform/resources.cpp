@@ -1,0 +1,29 @@
+#include "platform/resources.h"
+
+#include <QFile>
+#include <QString>
+
+// The artwork sits in a static library: registering it here by name also makes the linker keep it.
+// Outside any namespace, as the registration function is declared where this is expanded.
+static void RegisterArtwork() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(artwork);
+    return true;
+  }();
+  (void)registered;
+}
+
+namespace platform {
+
+QPixmap ResourceBitmap(int id) {
+  RegisterArtwork();
+  return QPixmap(QStringLiteral(":/res/bitmap/%1").arg(id));
+}
+
+QIcon ResourceIcon(int id) {
+  RegisterArtwork();
+  const QString path = QStringLiteral(":/res/icon/%1").arg(id);
+  return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+}  // namespace platform

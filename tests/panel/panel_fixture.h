@@ -1,0 +1,79 @@
+// The panel on the offscreen platform, with a scripted scanner on COM1 and a process stand-in that
+// never ends anything or powers anything off. Message boxes are answered as they open.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "panel/panel_dlg.h"
+#include "platform/clock.h"
+#include "platform/fake_serial.h"
+#include "platform/process_control.h"
+#include "tests/support/modal_driver.h"
+
+// Records the power-off requests; its process list is empty, so nothing is ever ended.
+class RecordingProcesses : public platform::ProcessControl {
+ public:
+  platform::LibraryHandle LoadProcessLibrary(const char*) override { return 1; }
+  bool FindFunction(platform::LibraryHandle, const char*) override { return true; }
+  platform::SnapshotHandle TakeSnapshot() override { return 1; }
+  bool FirstEntry(platform::SnapshotHandle, platform::ProcessEntry&) override { return false; }
+  bool NextEntry(platform::SnapshotHandle, platform::ProcessEntry&) override { return false; }
+  void EndProcess(std::uint32_t, std::uint32_t) override { ++ended; }
+  void CloseSnapshot(platform::SnapshotHandle) override {}
+  void UnloadLibrary(platform::LibraryHandle) override {}
+  int RequestShutdown(std::uint32_t flags, std::uint32_t) override {
+    requests.push_back(flags);
+    return 0;
+  }
+  int ended = 0;
+  std::vector<std::uint32_t> requests;
+};
+
+struct SeenBox {
+  std::string text;  // Windows-1252, as the procedure wrote it
+  QMessageBox::Icon icon;
+  QString title;
+  std::vector<QString> buttons;
+  QString defaultButton;
+};
+
+// Opens the panel's dialog without its modal run, so a test can click it and wait.
+class TestPanel : public CPanelDlg {
+ public:
+  using CPanelDlg::CPanelDlg;
+  using CPanelDlg::OnInitDialog;
+};
+
+class PanelTest : public ::testing::Test {
+ protected:
+  PanelTest();
+
+  // Shows the panel as its modal run would, without the run.
+  void Open();
+  // From now on answers each message box that opens with the next of these buttons, then "OK".
+  void AnswerBoxes(std::vector<QString> answers);
+  void Click(int id) { QTest::mouseClick(Control(id), Qt::LeftButton); }
+  bool WaitForLogLine(const std::string& line, int ms = 8000);
+  std::vector<std::string> Log() const;
+  QWidget* Control(int id) const { return panel.GetControl(id); }
+  std::vector<bool> ControlsEnabled() const;
+
+  std::string carton = "CARTON-1";
+  std::string leaflet = "LEAF-2";
+  platform::SystemClock clock;
+  platform::FakeSerialDevices devices{clock};
+  platform::FakeDevice& com1 = devices.Add("COM1");
+  RecordingProcesses processes;
+  TestPanel panel{{carton, leaflet}, {devices, clock, processes}};
+  std::vector<SeenBox> boxes;
+  std::vector<QString> answers;
+  std::unique_ptr<test_support::ModalDriver> driver;
+};
