@@ -30,9 +30,8 @@ std::string ExecutableFolder() {
 }
 
 bool CPanelApp::InitInstance(const AppOptions& options) {
-  // The original's registry key names nothing that is stored, and common controls need no set-up.
+  // Nothing else to prepare: no registry is used, and the widgets need no set-up of their own.
   m_strAppDir = ExecutableFolder();
-  LoadSettings();
 
   platform::PosixSerialDevices devices;
   for (const platform::PortMapping& port : options.ports)
@@ -42,12 +41,15 @@ bool CPanelApp::InitInstance(const AppOptions& options) {
   platform::ProcessControl& processes =
       options.noPowerOff ? dryRun : platform::SystemProcessControl();
 
-  {
-    CPanelDlg panel({m_strLastCode, m_strLastAicCode}, {devices, clock, processes});
-    panel.DoModal();  // its destroy handler has copied both fields into the two codes
-    SaveSettings();
-  }
+  RunPanel({devices, clock, processes});
   return false;
+}
+
+void CPanelApp::RunPanel(const PanelServices& services) {
+  LoadSettings();
+  CPanelDlg panel({m_strLastCode, m_strLastAicCode}, services);
+  panel.DoModal();  // its destroy handler has copied both fields into the two codes
+  SaveSettings();
 }
 
 // A missing file, section or key reads as an empty code.

@@ -8,6 +8,8 @@
 
 #include "platform/port_map.h"
 
+struct PanelServices;
+
 // The settings file, in the program's own folder.
 extern const char kSettingsFileName[];
 
@@ -22,6 +24,9 @@ class CPanelApp {
  public:
   // Runs the panel to its end; always false, as nothing follows it.
   bool InitInstance(const AppOptions& options);
+  // Reads the settings from m_strAppDir, runs the panel modally on these services and writes the
+  // settings back.
+  void RunPanel(const PanelServices& services);
   void LoadSettings();
   void SaveSettings();
 

@@ -15,27 +15,8 @@
 #include "panel/panel_dlg.h"
 #include "platform/clock.h"
 #include "platform/fake_serial.h"
-#include "platform/process_control.h"
 #include "tests/support/modal_driver.h"
-
-// Records the power-off requests; its process list is empty, so nothing is ever ended.
-class RecordingProcesses : public platform::ProcessControl {
- public:
-  platform::LibraryHandle LoadProcessLibrary(const char*) override { return 1; }
-  bool FindFunction(platform::LibraryHandle, const char*) override { return true; }
-  platform::SnapshotHandle TakeSnapshot() override { return 1; }
-  bool FirstEntry(platform::SnapshotHandle, platform::ProcessEntry&) override { return false; }
-  bool NextEntry(platform::SnapshotHandle, platform::ProcessEntry&) override { return false; }
-  void EndProcess(std::uint32_t, std::uint32_t) override { ++ended; }
-  void CloseSnapshot(platform::SnapshotHandle) override {}
-  void UnloadLibrary(platform::LibraryHandle) override {}
-  int RequestShutdown(std::uint32_t flags, std::uint32_t) override {
-    requests.push_back(flags);
-    return 0;
-  }
-  int ended = 0;
-  std::vector<std::uint32_t> requests;
-};
+#include "tests/support/recording_processes.h"
 
 struct SeenBox {
   std::string text;  // Windows-1252, as the procedure wrote it

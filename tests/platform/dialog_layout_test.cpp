@@ -44,6 +44,32 @@ struct Expected {
   int vertical;
 };
 
+TEST(DialogLayout, PanelControlsLieAtTheirConvertedRectangles) {
+  TemplateDialog dialog(102);
+  const Expected units(dialog.font());
+  EXPECT_EQ(dialog.font().pixelSize(), 11);  // 8 points
+  EXPECT_EQ(dialog.size(), QSize(units.X(423), units.Y(294)));
+  EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+
+  // Rectangles as the panel's layout gives them, in dialog units.
+  const std::pair<int, QRect> placed[] = {
+      {1000, {309, 91, 105, 22}}, {1003, {7, 93, 294, 18}},   {1001, {309, 145, 105, 22}},
+      {1004, {7, 147, 294, 18}},  {1005, {7, 79, 294, 11}},   {1006, {7, 133, 294, 11}},
+      {1007, {7, 189, 409, 82}},  {1008, {315, 69, 100, 8}},  {1009, {7, 68, 157, 8}},
+      {1010, {308, 274, 50, 13}}, {1011, {366, 274, 50, 13}},
+  };
+  for (const auto& [id, r] : placed) {
+    const QWidget* widget = dialog.GetControl(id);
+    ASSERT_NE(widget, nullptr) << id;
+    EXPECT_EQ(widget->geometry(), units.Rect(r.x(), r.y(), r.width(), r.height())) << id;
+  }
+  // The banner's frame, the one control without an id.
+  bool bannerFrame = false;
+  for (const QLabel* label : dialog.findChildren<QLabel*>())
+    bannerFrame |= label->geometry() == units.Rect(7, 7, 409, 58);
+  EXPECT_TRUE(bannerFrame);
+}
+
 TEST(DialogLayout, KeyboardControlsLieAtTheirConvertedRectangles) {
   TemplateDialog dialog(129);
   const Expected units(dialog.font());
