@@ -1,4 +1,8 @@
-// Rendering of the bytes of a frame for the communication log.
+// The communication log's view of a frame: control bytes by name ("<ESC>", "<CR>"), the others as
+// the characters they are. The log lines themselves live in the host's list.
+//
+//   kByteNames     the display form of each byte 0..127
+//   RenderBytes    a NUL-terminated frame as one line's text
 #pragma once
 
 #include <array>

@@ -1,4 +1,6 @@
-// What the code download procedure needs of the window that hosts it.
+// What the code download procedure needs of the window that hosts it: the code field texts, modal
+// message boxes, a periodic tick, the six controls a download disables, the focus and the log. The
+// panel, the command-line loader and the tests are its three hosts.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,20 @@
-// CDownloadProcedure: loads one reference code into its scanner, one timer tick at a time.
+// CDownloadProcedure: loads one reference code into its scanner, one 30 ms timer tick at a time.
+//
+// A send button checks the code's length (1 to 31), asks for confirmation, clears the log and
+// starts the tick. Each tick does the work of one state:
+//
+//   0 OpenPort -> 10 SendOpening <-> 20 AwaitOpening -> 100 PrepareCode -> 110 SendCodeChar (x32)
+//     -> 120 SendLength -> 200 SelectClosing -> 210 SendClosing <-> 220 AwaitClosing -> 300 Done
+//     -> -1 Finish
+//
+// Any failure in 0, 10, 20, 110, 120, 210 or 220 goes to -1 too. Every ending sets -1 before it
+// shows its message box and writes its log lines after the box closes; the tick keeps arriving
+// inside the box, so the finish step (close the port, stop the tick, enable the controls) may run
+// while the box is still up. Nothing is ever retried.
+//
+//   OnSendCartonCode / OnSendLeafletCode   the two send buttons (COM1 / COM2)
+//   OnTimer                                one tick
+//   ClearLog / AppendLog                   the log on the host's list
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
-// The fixed command exchange with a code-reading scanner.
+// The fixed command exchange with a code-reading scanner, as constant tables: the opening and
+// closing steps (a command and the reply it must get), the 32 position commands that carry the
+// code one byte each, and the length commands.
 #pragma once
 
 #include <array>

@@ -1,4 +1,14 @@
-// CSerialPort: synchronous access to one serial device with a receive and a transmit buffer.
+// CSerialPort: synchronous access to one serial device with a 400-byte receive buffer and a
+// 104-byte transmit buffer, each with a position. The owner fills m_txBuffer and calls Write, and
+// polls BytesWaiting and Read, which append to m_rxBuffer. No operation waits for input; the only
+// waits are the 20 ms pause before every write and the drain of the output.
+//
+//   Reset        closed (an open device is forgotten, not closed), both positions zero
+//   Open/Close   the device that PortSettings names, exclusively, at its line settings
+//   Purge        positions back to zero; drains the output and/or discards the waiting input
+//   Write(n)     n bytes from m_txPos; true only when all went out
+//   BytesWaiting received bytes in the input queue; false on a receive error
+//   Read(n)      exactly n waiting bytes to m_rxPos, or nothing
 #pragma once
 
 #include <cstdint>
