@@ -11,13 +11,13 @@ QString ApplicationTitle() {
 
 namespace {
 
-QMessageBox::Icon IconOf(MessageIcon icon) {
+QMessageBox::Icon IconOf(BoxIcon icon) {
   switch (icon) {
-    case MessageIcon::Error:
+    case BoxIcon::Error:
       return QMessageBox::Critical;
-    case MessageIcon::Information:
+    case BoxIcon::Information:
       return QMessageBox::Information;
-    case MessageIcon::Question:
+    case BoxIcon::Question:
       return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
@@ -25,24 +25,23 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
 
 }  // namespace
 
-MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, MessageIcon icon,
-                             MessageButtons buttons) {
+BoxResult ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon, BoxButtons buttons) {
   QMessageBox box(IconOf(icon), ApplicationTitle(), text, QMessageBox::NoButton, owner);
   box.setTextFormat(Qt::PlainText);  // a code in the text is never read as markup
   box.setWindowModality(Qt::ApplicationModal);
   switch (buttons) {
-    case MessageButtons::Ok:
+    case BoxButtons::Ok:
       box.setStandardButtons(QMessageBox::Ok);
       box.setDefaultButton(QMessageBox::Ok);
       break;
-    case MessageButtons::YesNo:
+    case BoxButtons::YesNo:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       box.button(QMessageBox::Yes)->setText(QString::fromUtf8("S\u00EC"));
       box.button(QMessageBox::No)->setText(QStringLiteral("No"));
       box.setDefaultButton(QMessageBox::No);
       box.setEscapeButton(QMessageBox::No);
       break;
-    case MessageButtons::OkCancel:
+    case BoxButtons::OkCancel:
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
       box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annulla"));
       box.setDefaultButton(QMessageBox::Cancel);
@@ -53,14 +52,14 @@ MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, MessageIcon ic
     ok->setText(QStringLiteral("OK"));
   switch (box.exec()) {
     case QMessageBox::Ok:
-      return MessageAnswer::Ok;
+      return BoxResult::Ok;
     case QMessageBox::Yes:
-      return MessageAnswer::Yes;
+      return BoxResult::Yes;
     case QMessageBox::No:
-      return MessageAnswer::No;
+      return BoxResult::No;
     default:  // closed some other way: the escape answer
-      if (buttons == MessageButtons::Ok)
-        return MessageAnswer::Ok;
-      return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
+      if (buttons == BoxButtons::Ok)
+        return BoxResult::Ok;
+      return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Cancel;
   }
 }

@@ -7,14 +7,11 @@
 
 #include <QString>
 
-class QWidget;
+#include "scanner/download_host.h"
 
-enum class MessageIcon { Error, Information, Question };
-enum class MessageButtons { Ok, YesNo, OkCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+class QWidget;
 
 QString ApplicationTitle();
 
 // YesNo boxes default to No and OkCancel boxes to Cancel; only Yes or OK proceeds anywhere.
-MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, MessageIcon icon,
-                             MessageButtons buttons);
+BoxResult ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon, BoxButtons buttons);

@@ -54,18 +54,6 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
   widget->setPalette(palette);
 }
 
-MessageIcon IconOf(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::Error:
-      return MessageIcon::Error;
-    case BoxIcon::Information:
-      return MessageIcon::Information;
-    case BoxIcon::Question:
-      return MessageIcon::Question;
-  }
-  return MessageIcon::Error;
-}
-
 }  // namespace
 
 CPanelDlg::CPanelDlg(LastCodes codes, PanelServices services, QWidget* parent)
@@ -174,15 +162,15 @@ void CPanelDlg::OnDestroy() {
 }
 
 void CPanelDlg::OnExitToDesktop() {
-  if (ShowMessageBox(this, platform::LoadText(147), MessageIcon::Question,
-                     MessageButtons::OkCancel) == MessageAnswer::Ok)
+  if (ShowMessageBox(this, platform::LoadText(147), BoxIcon::Question, BoxButtons::OkCancel) ==
+      BoxResult::Ok)
     EndDialog(0);
 }
 
 // The panel stays open and the settings are not written: the system ends the program.
 void CPanelDlg::OnPowerOff() {
-  if (ShowMessageBox(this, platform::LoadText(148), MessageIcon::Question,
-                     MessageButtons::OkCancel) == MessageAnswer::Ok)
+  if (ShowMessageBox(this, platform::LoadText(148), BoxIcon::Question, BoxButtons::OkCancel) ==
+      BoxResult::Ok)
     ShutdownSystem(platform::EWX_SHUTDOWN | platform::EWX_FORCE, m_processes);
 }
 
@@ -192,19 +180,7 @@ std::string CPanelDlg::CodeFieldText(CodeKind kind) {
 }
 
 BoxResult CPanelDlg::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-  const MessageButtons shown =
-      buttons == BoxButtons::YesNo ? MessageButtons::YesNo : MessageButtons::Ok;
-  switch (ShowMessageBox(this, platform::ToQString(text), IconOf(icon), shown)) {
-    case MessageAnswer::Yes:
-      return BoxResult::Yes;
-    case MessageAnswer::No:
-      return BoxResult::No;
-    case MessageAnswer::Cancel:
-      return BoxResult::Cancel;
-    case MessageAnswer::Ok:
-      break;
-  }
-  return BoxResult::Ok;
+  return ShowMessageBox(this, platform::ToQString(text), icon, buttons);
 }
 
 std::uint32_t CPanelDlg::StartTimer(std::uint32_t id, std::uint32_t periodMs) {

@@ -19,8 +19,8 @@ enum class ControlId : int {
 };
 
 enum class BoxIcon { Error, Information, Question };
-// YesNo boxes have No as the default button.
-enum class BoxButtons { Ok, YesNo };
+// YesNo boxes have No as the default button, OkCancel boxes Cancel.
+enum class BoxButtons { Ok, YesNo, OkCancel };
 enum class BoxResult { Ok, Yes, No, Cancel };
 
 class DownloadHost {
