@@ -7,13 +7,11 @@
 #include <cerrno>
 #include <optional>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace platform {
 namespace {
 
-constexpr mode_t kNewFileMode = 0644;
 constexpr std::string_view kLineEnd = "\r\n";
 
 // ---- Lines -------------------------------------------------------------------------------------
@@ -143,25 +141,20 @@ KeyLocation FindKey(std::string_view content, const std::vector<Line>& lines,
   return found;
 }
 
-// ---- Files -------------------------------------------------------------------------------------
+// ---- Reading -----------------------------------------------------------------------------------
 
-// Closes a descriptor on every way out of a scope.
-class FileDescriptor {
+// Closes the descriptor on every way out, an allocation failure part-way through a read included.
+class ReadOnlyFile {
  public:
-  explicit FileDescriptor(int fd) : m_fd(fd) {}
-  ~FileDescriptor() {
+  explicit ReadOnlyFile(const std::string& path)
+      : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~ReadOnlyFile() {
     if (m_fd >= 0)
       ::close(m_fd);
   }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
   int get() const { return m_fd; }
-  // A close can report a failed write-back; the caller must see that.
-  bool Close() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return ::close(fd) == 0;
-  }
 
  private:
   int m_fd;
@@ -169,14 +162,13 @@ class FileDescriptor {
 
 enum class ReadResult { kRead, kMissing, kFailed };
 
-ReadResult ReadWholeFile(const std::string& path, std::string& content, mode_t& mode) {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+ReadResult ReadWholeFile(const std::string& path, std::string& content) {
+  const ReadOnlyFile file(path);
   if (file.get() < 0)
     return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
   struct stat info {};
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
     return ReadResult::kFailed;
-  mode = info.st_mode & 0777;
   content.clear();
   char buffer[4096];
   for (;;) {
@@ -190,68 +182,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& content, mode_t& 
     }
     content.append(buffer, static_cast<std::size_t>(count));
   }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-    if (count < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(count));
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Removes the temporary file unless it has been renamed into place.
-class TempFile {
- public:
-  explicit TempFile(std::string path) : m_path(std::move(path)) {}
-  ~TempFile() {
-    if (!m_path.empty())
-      ::unlink(m_path.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const std::string& path() const { return m_path; }
-  void Release() { m_path.clear(); }
-
- private:
-  std::string m_path;
-};
-
-bool ReplaceFile(const std::string& path, std::string_view content, mode_t mode,
-                 const BeforeReplaceHook& beforeReplace) {
-  std::string pattern = path + ".XXXXXX";
-  FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
-  if (file.get() < 0)
-    return false;
-  TempFile temp(std::move(pattern));
-  // fchmod sets the bits exactly; the umask applies only to creation.
-  if (::fchmod(file.get(), mode) != 0 || !WriteAll(file.get(), content) ||
-      ::fsync(file.get()) != 0 || !file.Close()) {
-    return false;
-  }
-  if (beforeReplace && !beforeReplace(temp.path()))
-    return false;
-  if (::rename(temp.path().c_str(), path.c_str()) != 0)
-    return false;
-  temp.Release();
-  // Makes the rename itself durable. The new content is in place whatever this reports, so a
-  // failure here is not a failed write.
-  FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0)
-    ::fsync(folder.get());
-  return true;
 }
 
 // ---- Writing -----------------------------------------------------------------------------------
@@ -328,8 +258,7 @@ std::string GetProfileString(const std::string& path, const std::string& section
                              std::size_t bufferSize) {
   const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
   std::string content;
-  mode_t mode = 0;
-  if (ReadWholeFile(path, content, mode) == ReadResult::kRead) {
+  if (ReadWholeFile(path, content) == ReadResult::kRead) {
     const KeyLocation found = FindKey(content, SplitLines(content), section, key);
     if (found.key)
       return std::string(Unquote(found.entry.value).substr(0, limit));
@@ -348,12 +277,11 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     return false;
   try {
     std::string content;
-    mode_t mode = kNewFileMode;
-    if (ReadWholeFile(path, content, mode) == ReadResult::kFailed)
+    if (ReadWholeFile(path, content) == ReadResult::kFailed)
       return false;  // never replace a file whose content we could not keep
-    return ReplaceFile(path, WithValue(content, section, key, value), mode, beforeReplace);
+    return ReplaceFileAtomically(path, WithValue(content, section, key, value), beforeReplace);
   } catch (...) {
-    // Out of memory, or a throwing hook: the temporary file is already gone.
+    // Out of memory while reading or editing; the replacement itself never throws.
     return false;
   }
 }

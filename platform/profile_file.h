@@ -15,20 +15,20 @@
 // A value is put in double quotes exactly when the reader would otherwise change it (a blank at
 // either end, or the same quote at both ends), so every storable value reads back unchanged.
 //
-// The file is replaced as a whole: the new content goes to a temporary file beside it, is flushed
-// to disk, takes the old file's permission bits (0644 for a new file) and is renamed over the old
-// one; then the folder is flushed. A crash leaves the old file or the new one, never a mix; a crash
-// just before the rename can leave a stray "<file>.XXXXXX" beside it, which the reader never
-// looks at and later writes do not disturb. The path is written as given: a symbolic link there
-// is replaced by a file, its target left alone.
+// The whole edited file goes back through ReplaceFileAtomically (atomic_file.h): a crash leaves the
+// old file or the new one, never a mix, and the file keeps its permission bits (0644 when new). A
+// crash just before the rename can leave a stray "<file>.XXXXXX" beside it, which the reader never
+// looks at and later writes do not disturb. A symbolic link at the path is read through, then
+// replaced by a file holding the edited content; its target is left alone.
 //
 //   GetProfileString    a value, or the default when the file, section or key is missing
 //   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
+
+#include "platform/atomic_file.h"
 
 namespace platform {
 
@@ -44,11 +44,8 @@ std::string GetProfileString(const std::string& path, const std::string& section
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 
-// Test seam: called once the temporary file holds the whole new content and is flushed to disk,
-// just before it is renamed over the file. Returning false abandons the write at that point, as a
-// failed rename would: the temporary file is removed and the call returns false.
-using BeforeReplaceHook = std::function<bool(const std::string& tempPath)>;
-
+// Test seam: the hook is handed to ReplaceFileAtomically, so it sees the temporary file holding the
+// whole edited content just before the rename, and returning false abandons the write there.
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value, const BeforeReplaceHook& beforeReplace);
 

@@ -1,3 +1,8 @@
-# The settings file: private-profile reads and atomic writes on a real temporary folder.
+# The settings file: private-profile reads and edits on a real temporary folder.
 codepanel_test(profile_file_test ${CMAKE_CURRENT_LIST_DIR}/profile_file_test.cpp)
 target_link_libraries(profile_file_test PRIVATE codepanel_platform)
+
+# Replacing a file as a whole: permission bits, links, failures, the hook and a crash before the
+# rename.
+codepanel_test(atomic_file_test ${CMAKE_CURRENT_LIST_DIR}/atomic_file_test.cpp)
+target_link_libraries(atomic_file_test PRIVATE codepanel_platform)
