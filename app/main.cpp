@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/panel_app.h"
+#include "platform/first_frame_probe.h"
 
 namespace {
 
@@ -14,14 +15,18 @@ constexpr char kHelp[] =
     "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
     "  --port COMn=PATH  the device that COMn (n 1-4) denotes; by default /dev/ttyS0-3\n"
     "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first frame\n";
 
 // Qt has taken its own options out of argv already.
-bool ParseOptions(int argc, char* argv[], AppOptions& options, bool& help) {
+bool ParseOptions(int argc, char* argv[], AppOptions& options, bool& help,
+                  bool& exitAfterFirstFrame) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       help = true;
+    } else if (arg == "--exit-after-first-frame") {
+      exitAfterFirstFrame = true;
     } else if (arg == "--no-power-off") {
       options.noPowerOff = true;
     } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
@@ -52,7 +57,8 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   AppOptions options;
   bool help = false;
-  if (!ParseOptions(argc, argv, options, help)) {
+  bool exitAfterFirstFrame = false;
+  if (!ParseOptions(argc, argv, options, help, exitAfterFirstFrame)) {
     std::fputs(kHelp, stderr);
     return 2;
   }
@@ -60,6 +66,9 @@ int main(int argc, char* argv[]) {
     std::fputs(kHelp, stdout);
     return 0;
   }
+  platform::FirstFrameProbe endAfterFirstFrame;
+  if (exitAfterFirstFrame)
+    application.installEventFilter(&endAfterFirstFrame);
   theApp.InitInstance(options);
   return 0;
 }

@@ -17,12 +17,15 @@ namespace platform {
 
 QPixmap ResourceBitmap(int id) {
   RegisterArtwork();
-  return QPixmap(QStringLiteral(":/res/bitmap/%1").arg(id));
+  // The format named, so that no reader has to guess it from the contents.
+  return QPixmap(QStringLiteral(":/res/bitmap/%1.bmp").arg(id), "BMP");
 }
 
 QIcon ResourceIcon(int id) {
   RegisterArtwork();
-  const QString path = QStringLiteral(":/res/icon/%1").arg(id);
+  // With its suffix: an icon file without one is identified through the MIME database, which is
+  // slow to load.
+  const QString path = QStringLiteral(":/res/icon/%1.ico").arg(id);
   return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 
