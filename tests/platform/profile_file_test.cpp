@@ -15,38 +15,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/file_helpers.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using platform::GetProfileString;
 using platform::WriteProfileString;
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-mode_t PermissionBits(const std::string& path) {
-  struct stat info {};
-  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 0777;
-}
-
-// Sets the process umask for one scope; tests run on one thread.
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(m_old); }
-
- private:
-  mode_t m_old;
-};
+using test_support::PermissionBits;
+using test_support::ReadBytes;
+using test_support::ScopedUmask;
+using test_support::WriteBytes;
 
 class ProfileFileTest : public ::testing::Test {
  protected:
