@@ -28,38 +28,7 @@ using test_support::ReadBytes;
 using test_support::ScopedUmask;
 using test_support::WriteBytes;
 
-class ProfileFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (BaseFolder() / "profile_file_test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-    m_path = m_dir + "/config.dat";
-  }
-
-  void TearDown() override {
-    std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(m_dir, ignored)) {
-      if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(m_dir, ignored);
-  }
-
-  virtual fs::path BaseFolder() const { return fs::temp_directory_path(); }
-
-  std::vector<std::string> Entries(const std::string& folder) const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  std::vector<std::string> Entries() const { return Entries(m_dir); }
-
-  std::string m_dir;
-  std::string m_path;
-};
+using ProfileFileTest = test_support::ConfigFolderTest;
 
 // Every write waits for the disk twice; tests making hundreds of them run on a memory file system
 // where there is one.

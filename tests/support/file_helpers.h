@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -38,6 +43,45 @@ class ScopedUmask {
 
  private:
   mode_t m_old;
+};
+
+// A fresh folder per test, with a config.dat path in it; removed afterwards, also when a test left
+// parts of it unwritable.
+class ConfigFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (BaseFolder() / "codepanel_test.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_dir = pattern;
+    m_path = m_dir + "/config.dat";
+  }
+
+  void TearDown() override {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(m_dir, ignored)) {
+      if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(m_dir, ignored);
+  }
+
+  virtual std::filesystem::path BaseFolder() const {
+    return std::filesystem::temp_directory_path();
+  }
+
+  // The names in a folder, sorted.
+  std::vector<std::string> Entries(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::vector<std::string> Entries() const { return Entries(m_dir); }
+
+  std::string m_dir;
+  std::string m_path;
 };
 
 }  // namespace test_support
