@@ -108,6 +108,10 @@ bool FakeSerialDevices::Read(DeviceHandle h, std::uint8_t* buffer, std::uint32_t
   FakeDevice* device = Live(h);
   if (device == nullptr || device->m_readsFail)
     return false;
+  if (device->m_failingReads > 0) {
+    --device->m_failingReads;
+    return false;
+  }
   auto& input = device->m_input;
   for (auto it = input.begin(); it != input.end() && got < n;) {
     if (device->Due(it->at)) {

@@ -41,6 +41,8 @@ class FakeDevice {
   void SetHeld(bool held) { m_held = held; }
   // Script: reads fail although ClearError reports bytes waiting.
   void SetReadsFail(bool fail) { m_readsFail = fail; }
+  // Script: the next n reads fail although ClearError reports bytes waiting; later ones work.
+  void FailNextReads(int n) { m_failingReads = n; }
 
   // What happened.
   const std::vector<WriteRecord>& Writes() const { return m_writes; }
@@ -73,6 +75,7 @@ class FakeDevice {
   bool m_hungUp = false;
   bool m_held = false;
   bool m_readsFail = false;
+  int m_failingReads = 0;
   int m_openCount = 0;
 };
 

@@ -37,6 +37,9 @@ const std::map<unsigned, const char*> kStrings = {
     {148, "Questa operazione chiude l'applicazione e spegne il sistema !"},
     {149, "Confermi invio codice di confronto letteratura '%s' allo scanner ?"},
     {150, "Invio codice controllo letteratura..."},
+    // A code holding a control byte, which would reach the scanner as a command or as padding.
+    {151,
+     "Il codice contiene caratteri non ammessi !\nLa procedura di invio codice sar\xE0 annullata!"},
 };
 
 }  // namespace

@@ -29,6 +29,9 @@ constexpr ControlId kControls[] = {ControlId::CartonCode, ControlId::LeafletCode
                                    ControlId::Exit,       ControlId::PowerOff};
 
 constexpr std::size_t kMaxCodeTaken = 98;
+constexpr unsigned kControlByteRefusal = 151;
+// A failed read is retried on the next pass; only one that fails pass after pass ends the wait.
+constexpr int kFailedReadsInARow = 3;
 constexpr std::uint32_t kReplyPassPauseMs = 1000;
 // One byte of the receive buffer is kept for the NUL after the received text.
 constexpr std::uint16_t kMaxReplyRead = kRxBufferSize - 1;
@@ -40,6 +43,11 @@ std::string ReplaceFirst(std::string text, std::string_view placeholder, std::st
   if (at != std::string::npos)
     text.replace(at, placeholder.size(), value);
   return text;
+}
+
+bool IsControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
 }
 
 bool TailMatchesIgnoringCase(const std::uint8_t* received, std::size_t n, const char* expected,
@@ -83,6 +91,14 @@ void CDownloadProcedure::StartDownload(CodeKind kind) {
     text = ReplaceFirst(text, "%i", std::to_string(kMinCodeLength));
     text = ReplaceFirst(text, "%i", std::to_string(kMaxCodeLength));
     m_host.MessageBox(text, BoxIcon::Error, BoxButtons::Ok);
+    m_host.SetFocus(row.field);
+    return;
+  }
+
+  // An ESC would start a command inside the code and DEL is the padding byte; CR or TAB would
+  // not show in the confirmation. Only a hand-edited settings file or a command line brings them.
+  if (std::any_of(code.begin(), code.end(), IsControlByte)) {
+    m_host.MessageBox(res::LoadString(kControlByteRefusal), BoxIcon::Error, BoxButtons::Ok);
     m_host.SetFocus(row.field);
     return;
   }
@@ -261,16 +277,10 @@ ReplyResult CDownloadProcedure::AwaitStepReply(const ScannerStep* table) {
   }
   std::size_t expected = std::strlen(reply);
   bool matched = false;
-  bool readFailed = false;
+  int failedReads = 0;
   for (bool firstPass = true;; firstPass = false) {
     if (!firstPass)
       m_clock.Sleep(kReplyPassPauseMs);
-    // A read that keeps failing while bytes wait gives up once the reply time has run out.
-    if (readFailed &&
-        static_cast<std::uint32_t>(m_clock.TickCount() - m_work.writeTime) > kReplyTimeoutMs) {
-      EndWith(139, 145);
-      return ReplyResult::Failed;
-    }
     std::uint16_t n = 0;
     if (!m_port.BytesWaiting(n)) {
       EndWith(139, 145);
@@ -286,10 +296,13 @@ ReplyResult CDownloadProcedure::AwaitStepReply(const ScannerStep* table) {
     n = std::min(n, kMaxReplyRead);
     m_port.m_rxPos = 0;  // each pass's bytes stand at the start of the buffer
     if (!m_port.Read(n)) {
-      readFailed = true;
+      if (++failedReads == kFailedReadsInARow) {
+        EndWith(139, 145);
+        return ReplyResult::Failed;
+      }
       continue;
     }
-    readFailed = false;
+    failedReads = 0;
     m_port.m_rxBuffer[n] = 0;
     // After a match any further byte means the scanner said more than its reply.
     if (matched || !TailMatchesIgnoringCase(m_port.m_rxBuffer, n, reply, expected)) {

@@ -28,6 +28,51 @@ TEST_F(DownloadTest, RefusedLengthShowsTheLimitsAndTouchesNothing) {
   EXPECT_TRUE(com1.Writes().empty());
 }
 
+TEST_F(DownloadTest, CodeWithAControlByteIsRefusedBeforeAnythingIsAskedOrSent) {
+  const std::string kRefusal = "Il codice contiene caratteri non ammessi !\n" + kBoxCancelled;
+  const std::string kRefused[] = {
+      "AB\x1B"
+      "CD",
+      std::string("AB\0CD", 5),
+      "\tA",
+      "A\r",
+      "A\n",
+      "\x1F",
+      "AB\x7F",
+      "\x01"};
+  for (const std::string& code : kRefused) {
+    SCOPED_TRACE(testing::PrintToString(code));
+    host.log = kPreviousLog;
+    host.boxes.clear();
+    host.events.clear();
+    StartCarton(code);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, kRefusal);
+    EXPECT_EQ(host.boxes[0].icon, BoxIcon::Error);
+    EXPECT_EQ(host.boxes[0].buttons, BoxButtons::Ok);
+    EXPECT_EQ(host.events.back(), "focus 1003");
+    EXPECT_EQ(host.log, kPreviousLog);
+    EXPECT_TRUE(host.timerStarts.empty());
+  }
+  host.leafletCode = "\x1B[A";
+  procedure.OnSendLeafletCode();
+  EXPECT_EQ(host.events.back(), "focus 1004");
+  EXPECT_EQ(com1.OpenCount(), 0);
+
+  // The length is judged first; and every byte from the space up, but DEL, is a code byte.
+  host.boxes.clear();
+  StartCarton(std::string(32, '\x1B'));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text.substr(0, 24), "Numero caratteri codice ");
+  host.answer = BoxResult::No;
+  for (const std::string& code : {std::string(" "), std::string("~\x80\x81\xA0\xA3\xFF")}) {
+    host.boxes.clear();
+    StartCarton(code);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].buttons, BoxButtons::YesNo);
+  }
+}
+
 TEST_F(DownloadTest, AnsweringNoLeavesEverythingAsItWas) {
   host.log = kPreviousLog;
   host.answer = BoxResult::No;
