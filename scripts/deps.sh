@@ -18,3 +18,14 @@ install_packages() {
 
 # fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
+
+# The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
+# in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev cmake make)
+FUZZ_CXX=clang++-14
+
+# True when the fuzz targets can be built here: the compiler finds its fuzzer runtime by full path.
+have_fuzz_toolchain() {
+  command -v "$FUZZ_CXX" >/dev/null &&
+    [ -f "$("$FUZZ_CXX" -print-file-name="libclang_rt.fuzzer-$(uname -m).a")" ]
+}
