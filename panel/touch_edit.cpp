@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <string>
@@ -11,8 +13,11 @@
 #include "platform/qt_text.h"
 #include "platform/template_dialog.h"
 
-CTouchEdit::CTouchEdit(QWidget* parent)
-    : QLineEdit(parent), m_focusBefore(QApplication::focusWidget()) {
+CTouchEdit::CTouchEdit(QWidget* parent) : QLineEdit(parent) {
+  // The edit's own menu would paste text past the keyboard and its length limit.
+  setContextMenuPolicy(Qt::NoContextMenu);
+  // Nor is a platform input method (an on-screen keyboard of the system) offered the field.
+  setAttribute(Qt::WA_InputMethodEnabled, false);
   connect(qApp, &QApplication::focusChanged, this, &CTouchEdit::OnFocusChanged);
 }
 
@@ -139,30 +144,40 @@ void CTouchEdit::OnLButtonDown() {
     ShowValue();
 }
 
-// The focus is handed straight back to the widget of the same window that had it, so neither a
-// touch nor Tab leaves the focus or a caret in the field. The edit's own focus handling (caret,
-// select-all on Tab) does not run then. With no such widget Qt's default stays.
-void CTouchEdit::focusInEvent(QFocusEvent* event) {
-  const QWidget* before = m_focusBefore;
-  if (before != nullptr && before != this && before->window() == window() && before->isVisible() &&
-      before->isEnabled()) {
-    m_handingFocusBack = true;
-    return;
-  }
-  QLineEdit::focusInEvent(event);
+// The field never holds the focus, so the edit's own focus handling (caret, select-all on Tab,
+// editingFinished on leaving) never runs. The hand-back itself waits for focusChanged, when Qt has
+// finished moving the focus here.
+void CTouchEdit::focusInEvent(QFocusEvent* /*event*/) {}
+
+void CTouchEdit::focusOutEvent(QFocusEvent* /*event*/) {}
+
+// Ignored, so a key goes on to the dialog as it does from a widget that takes no keys.
+void CTouchEdit::keyPressEvent(QKeyEvent* event) {
+  event->ignore();
 }
 
-void CTouchEdit::focusOutEvent(QFocusEvent* event) {
-  if (m_handingFocusBack) {
-    m_handingFocusBack = false;
-    return;
-  }
-  QLineEdit::focusOutEvent(event);
+void CTouchEdit::inputMethodEvent(QInputMethodEvent* event) {
+  event->ignore();
 }
 
-// Runs after the field's focus-in event, with the widget that lost the focus.
-void CTouchEdit::OnFocusChanged(QWidget* old, QWidget* now) {
-  m_focusBefore = now;
-  if (now == this && m_handingFocusBack && old != nullptr)
-    old->setFocus(Qt::OtherFocusReason);
+// Every focus change passes here, so the widget to return to is known whatever came before: when
+// a box has just closed the panel is still inactive, and the focus it restores on activation comes
+// from no widget of the panel at all.
+void CTouchEdit::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
+  if (now == this) {
+    HandFocusBack();
+  } else if (now != nullptr && now->window() == window() &&
+             qobject_cast<CTouchEdit*>(now) == nullptr) {
+    m_focusReturn = now;
+  }
+}
+
+void CTouchEdit::HandFocusBack() {
+  QWidget* target = m_focusReturn;
+  if (target != nullptr && target->window() == window() && target->isVisible() &&
+      target->isEnabled()) {
+    target->setFocus(Qt::OtherFocusReason);
+  }
+  if (hasFocus())
+    clearFocus();
 }

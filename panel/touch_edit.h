@@ -2,6 +2,11 @@
 // is touched and never keeps the input focus, so on the station it is edited only through the
 // keyboard.
 //
+// Whenever the focus reaches the field (a touch, Tab, a SetFocus, the focus its window restores on
+// activation) it goes straight back to the widget of the same window that last held it, or,
+// with none, nowhere. Keys and input-method text sent to the field are refused and it has no
+// context menu, so neither a physical keyboard, a barcode wedge nor a paste edits it.
+//
 // The field holds a value of one kind (TE_TEXT or a number, panel/touch_format.h) with its format.
 // A touch re-reads the window text into the value (ReadValue), runs the keyboard on the value and,
 // after ENTER, shows the new value (ShowValue). In TE_TEXT the value is the address of a
@@ -18,6 +23,8 @@
 #include "panel/touch_format.h"
 
 class QFocusEvent;
+class QInputMethodEvent;
+class QKeyEvent;
 class QMouseEvent;
 
 class CTouchEdit : public QLineEdit {
@@ -46,13 +53,15 @@ class CTouchEdit : public QLineEdit {
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   void OnLButtonDown();
   void OnFocusChanged(QWidget* old, QWidget* now);
+  void HandFocusBack();
 
   char* TextBuffer() const;
 
-  QPointer<QWidget> m_focusBefore;  // the widget that had the focus before the latest change
-  bool m_handingFocusBack = false;
+  QPointer<QWidget> m_focusReturn;  // the widget of this window that last held the focus
 };

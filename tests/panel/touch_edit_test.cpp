@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -180,14 +182,53 @@ TEST(TouchEdit, FocusGoesBackToWhereItCameFrom) {
       QTest::qWaitFor([&] { return QApplication::focusWidget() == &window.Before(); }, 2000));
   EXPECT_FALSE(window.Field().hasFocus());
 
-  // With no other widget of its window to return to, the field keeps what Qt gives it.
+  // Set while another window is active, the focus reaches the field only when its window is
+  // activated again, and from no widget of that window: it still goes back to "before".
+  QWidget other;
+  auto* otherButton = new QPushButton(QStringLiteral("other"), &other);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  otherButton->setFocus();
+  window.Field().setFocus(Qt::OtherFocusReason);
+  window.Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window.Window()));
+  EXPECT_EQ(QApplication::focusWidget(), &window.Before());
+  EXPECT_FALSE(window.Field().hasFocus());
+
+  // With no other widget of its window to return to, the field gives the focus up.
   QWidget lone;
   auto* field = new CTouchEdit(&lone);
   lone.show();
   lone.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&lone));
+  EXPECT_FALSE(field->hasFocus()) << "not even the focus that activation restores";
   field->setFocus();
-  EXPECT_TRUE(field->hasFocus());
+  EXPECT_FALSE(field->hasFocus());
+  EXPECT_EQ(QApplication::focusWidget(), nullptr);
+}
+
+TEST(TouchEdit, TypedKeysInputMethodTextAndPasteNeverReachTheField) {
+  FieldWindow window;
+  ASSERT_TRUE(window.Active());
+  window.Field().setText(QStringLiteral("AB"));
+
+  QTest::keyClicks(&window.Field(), QStringLiteral("typed"));
+  QTest::keyClick(&window.Field(), Qt::Key_Backspace);
+  QTest::keyClick(&window.Field(), Qt::Key_V, Qt::ControlModifier);
+  QInputMethodEvent composed;
+  composed.setCommitString(QStringLiteral("ime"));
+  QApplication::sendEvent(&window.Field(), &composed);
+  EXPECT_EQ(window.FieldText(), "AB");
+
+  // No menu to paste from.
+  const QPoint centre = window.Field().rect().center();
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, centre, window.Field().mapToGlobal(centre));
+  QApplication::sendEvent(&window.Field(), &menu);
+  QWidget* popup = QApplication::activePopupWidget();
+  EXPECT_EQ(popup, nullptr);
+  if (popup != nullptr)
+    popup->close();
 }
 
 TEST(TouchEdit, NumericValuesShowInTheirFormat) {
