@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -54,29 +55,30 @@ class TempFile {
 
 // The bits of the file now at the path, through a link as a reader sees it; a missing file
 // counts as a new one.
-bool PermissionsToKeep(const std::string& path, mode_t& mode) {
+int PermissionsToKeep(const std::string& path, mode_t& mode) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
     mode = info.st_mode & 0777;
-    return true;
+    return 0;
   }
   if (errno != ENOENT)
-    return false;
+    return errno;
   mode = kNewFileMode;
-  return true;
+  return 0;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+// 0, or the errno of the write that failed.
+int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t count = ::write(fd, bytes.data(), bytes.size());
     if (count < 0) {
       if (errno == EINTR)
         continue;
-      return false;
+      return errno;
     }
     bytes.remove_prefix(static_cast<std::size_t>(count));
   }
-  return true;
+  return 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -86,44 +88,88 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool Replace(const std::string& path, std::string_view bytes,
-             const BeforeReplaceHook& beforeReplace) {
-  mode_t mode = kNewFileMode;
-  if (!PermissionsToKeep(path, mode))
-    return false;
-  std::string pattern = path + ".XXXXXX";
-  FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
+// The ways a folder says no to a new file in it, as opposed to a file system that is full or a
+// folder that is not there.
+bool FolderRefusesNewFiles(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
+int CreateTemp(std::string& pattern, const CreateTempHook& createTemp) {
+  return createTemp ? createTemp(pattern) : ::mkostemp(pattern.data(), O_CLOEXEC);
+}
+
+// Each step's errno is taken at once: the clean-up on the way out (close, unlink) may change it.
+int WriteInPlace(const std::string& path, std::string_view bytes, int folderError) {
+  // No O_CREAT: a file that is not there cannot be made in this folder, and O_TRUNC waits until the
+  // descriptor is known to be a regular file.
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0)
-    return false;
+    return folderError;  // the folder's refusal is the cause worth naming
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0)
+    return errno;
+  if (!S_ISREG(info.st_mode))
+    return folderError;
+  if (::ftruncate(file.get(), 0) != 0)
+    return errno;
+  if (const int error = WriteAll(file.get(), bytes); error != 0)
+    return error;
+  if (::fsync(file.get()) != 0)
+    return errno;
+  return file.Close() ? 0 : errno;
+}
+
+int Replace(const std::string& path, std::string_view bytes, const ReplaceHooks& hooks) {
+  mode_t mode = kNewFileMode;
+  if (const int error = PermissionsToKeep(path, mode); error != 0)
+    return error;
+  std::string pattern = path + ".XXXXXX";
+  FileDescriptor file(CreateTemp(pattern, hooks.createTemp));
+  if (file.get() < 0) {
+    const int error = errno;
+    return FolderRefusesNewFiles(error) ? WriteInPlace(path, bytes, error) : error;
+  }
   TempFile temp(std::move(pattern));
   // fchmod sets the bits exactly; the umask applies only to creation.
-  if (::fchmod(file.get(), mode) != 0 || !WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0 ||
-      !file.Close()) {
-    return false;
-  }
-  if (beforeReplace && !beforeReplace(temp.path()))
-    return false;
+  if (::fchmod(file.get(), mode) != 0)
+    return errno;
+  if (const int error = WriteAll(file.get(), bytes); error != 0)
+    return error;
+  if (::fsync(file.get()) != 0)
+    return errno;
+  if (!file.Close())
+    return errno;
+  if (hooks.beforeReplace && !hooks.beforeReplace(temp.path()))
+    return ECANCELED;
   if (::rename(temp.path().c_str(), path.c_str()) != 0)
-    return false;
+    return errno;
   temp.Release();
   // Makes the rename itself durable. The new content is in place whatever this reports, so a
   // failure here is not a failed write.
   FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.get() >= 0)
     ::fsync(folder.get());
-  return true;
+  return 0;
 }
 
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes,
                            const BeforeReplaceHook& beforeReplace) {
+  WriteStatus ignored;
+  return ReplaceFileAtomically(path, bytes, ignored, {beforeReplace, nullptr});
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, WriteStatus& status,
+                           const ReplaceHooks& hooks) {
   try {
-    return Replace(path, bytes, beforeReplace);
+    status.error = Replace(path, bytes, hooks);
+  } catch (const std::bad_alloc&) {
+    status.error = ENOMEM;  // the temporary file is already gone, as below
   } catch (...) {
-    // Out of memory, or a throwing hook: the temporary file is already gone.
-    return false;
+    status.error = ECANCELED;  // a throwing hook abandons the write like one returning false
   }
+  return status.ok();
 }
 
 }  // namespace platform

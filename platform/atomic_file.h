@@ -9,7 +9,13 @@
 // which later replacements neither need nor disturb. The path is replaced as given: a symbolic
 // link there becomes a file (with its target's permission bits), the target left alone.
 //
-//   ReplaceFileAtomically  puts the bytes in place of the file; false (file untouched) on failure
+// A folder the user may not write (or a read-only one) refuses the temporary file. If the file
+// itself may be written there, it is rewritten in place instead, as Windows writes such a file:
+// truncated, written and flushed, keeping its owner and bits, through a link to its target. That
+// one is not atomic: a crash part-way can leave it short. Any other failure stays a failure.
+//
+//   ReplaceFileAtomically  puts the bytes in place of the file; false (file untouched) on failure,
+//                          and with a WriteStatus, the cause
 #pragma once
 
 #include <functional>
@@ -17,13 +23,34 @@
 
 namespace platform {
 
+// Why a write failed, so that a caller can name the cause: the errno of the step that refused it,
+// 0 once the file holds the new content. ECANCELED when a test hook abandoned the write, ENOMEM
+// when memory ran out.
+struct WriteStatus {
+  int error = 0;
+  bool ok() const { return error == 0; }
+};
+
 // Test seam: called once the temporary file holds the whole new content and is flushed to disk,
 // just before it is renamed over the file. Returning false abandons the write at that point, as a
-// failed rename would: the temporary file is removed and the call returns false.
+// failed rename would: the temporary file is removed and the call returns false. Not called when
+// the file is rewritten in place.
 using BeforeReplaceHook = std::function<bool(const std::string& tempPath)>;
 
-// Creates the file when it is missing. Never throws, not even when the hook does.
+// Test seam: stands in for mkostemp(pattern, O_CLOEXEC), so that a test run as root (which no
+// folder refuses) can still see the temporary file refused. Returns the descriptor, or -1 with
+// errno set.
+using CreateTempHook = std::function<int(std::string& pattern)>;
+
+struct ReplaceHooks {
+  BeforeReplaceHook beforeReplace;
+  CreateTempHook createTemp;
+};
+
+// Creates the file when it is missing. Never throws, not even when a hook does.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes,
                            const BeforeReplaceHook& beforeReplace = nullptr);
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, WriteStatus& status,
+                           const ReplaceHooks& hooks = {});
 
 }  // namespace platform

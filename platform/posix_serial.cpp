@@ -5,10 +5,14 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/device_holders.h"
+#include "platform/receive_errors.h"
 
 namespace platform {
 
@@ -17,7 +21,7 @@ struct PosixSerialDevices::OpenDevice {
   // A UART keeps error counters; a pseudo-terminal and some USB adapters keep none.
   bool hasErrorCounters = false;
   // The counters as the previous ClearError (or the open) saw them.
-  serial_icounter_struct counters{};
+  ReceiveErrorWatch errors;
 };
 
 namespace {
@@ -41,19 +45,6 @@ constexpr LineSpeed kLineSpeeds[] = {
     {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
 };
 
-// Counter and the error flag its increase raises.
-struct ErrorCounter {
-  int serial_icounter_struct::*counter;
-  std::uint32_t flag;
-};
-constexpr ErrorCounter kErrorCounters[] = {
-    {&serial_icounter_struct::overrun, CE_OVERRUN},
-    {&serial_icounter_struct::buf_overrun, CE_RXOVER},
-    {&serial_icounter_struct::parity, CE_RXPARITY},
-    {&serial_icounter_struct::frame, CE_FRAME},
-    {&serial_icounter_struct::brk, CE_BREAK},
-};
-
 constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
 
 // What a zero-time poll reports for the device; false when poll itself failed.
@@ -67,19 +58,35 @@ bool PollNow(int fd, short& revents) {
   return ready >= 0;
 }
 
-bool ReadErrorCounters(int fd, serial_icounter_struct& counters) {
-  return ::ioctl(fd, TIOCGICOUNT, &counters) == 0;
+bool ReadErrorCounters(int fd, ReceiveErrorCounts& counts) {
+  serial_icounter_struct counters{};
+  if (::ioctl(fd, TIOCGICOUNT, &counters) != 0)
+    return false;
+  counts.overrun = counters.overrun;
+  counts.bufOverrun = counters.buf_overrun;
+  counts.parity = counters.parity;
+  counts.frame = counters.frame;
+  counts.brk = counters.brk;
+  return true;
 }
 
-std::uint32_t ErrorsBetween(const serial_icounter_struct& before,
-                            const serial_icounter_struct& now) {
-  std::uint32_t errors = 0;
-  for (const ErrorCounter& entry : kErrorCounters) {
-    // Compared for change, not for growth: the kernel's counters wrap around.
-    if (now.*entry.counter != before.*entry.counter)
-      errors |= entry.flag;
+OpenCause CauseOf(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return OpenCause::NotFound;
+    case EACCES:
+    case EPERM:
+      return OpenCause::PermissionDenied;
+    case EBUSY:
+    case EWOULDBLOCK:  // the lock is taken
+      return OpenCause::InUse;
+    case ENOTTY:
+      return OpenCause::NotSerialDevice;
+    default:
+      return OpenCause::Other;
   }
-  return errors;
 }
 
 // The frame part of c_cflag; false for a byte size, parity or stop-bit code termios cannot do.
@@ -127,6 +134,17 @@ bool SetBlockingWrites(int fd) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
+// 0 for a terminal; otherwise the errno that tells why not, ENOTTY for what is no character
+// device. Asked through the descriptor, so that a by-id link stands for the device it leads to.
+int NotATerminal(int fd, struct stat& device) {
+  if (::fstat(fd, &device) != 0)
+    return errno;
+  if (!S_ISCHR(device.st_mode))
+    return ENOTTY;
+  termios tio{};
+  return ::tcgetattr(fd, &tio) == 0 ? 0 : errno;
+}
+
 void Release(int fd) {
   // Without this a pseudo-terminal kept alive by its other holder stays closed to any non-root
   // user; failure only means the device is gone already.
@@ -161,29 +179,62 @@ PosixSerialDevices::OpenDevice* PosixSerialDevices::Find(DeviceHandle h) const {
   return it == m_open.end() ? nullptr : it->second.get();
 }
 
+DeviceHandle PosixSerialDevices::Fail(OpenFailure failure) {
+  if (failure.cause == OpenCause::InUse && failure.holderPid == 0) {
+    // Whoever holds it, if this account may see them. A lock or exclusive mode of our own
+    // process names no one.
+    struct stat device {};
+    if (::stat(failure.path.c_str(), &device) == 0 && S_ISCHR(device.st_mode)) {
+      if (const std::optional<DeviceHolder> holder = FindOtherHolder(device.st_rdev)) {
+        failure.holderPid = holder->pid;
+        failure.holderCommand = holder->command;
+      }
+    }
+  }
+  m_lastOpenFailure = std::move(failure);
+  return kInvalidHandle;
+}
+
 DeviceHandle PosixSerialDevices::Open(const std::string& name) {
   const std::string path = DevicePath(name);
   if (path.empty())
-    return kInvalidHandle;
+    return Fail({name, path, OpenCause::NoSuchName, 0, 0, {}});
   // Non-blocking so that the open does not wait for a carrier on a modem line.
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return kInvalidHandle;
+  if (fd < 0) {
+    const int error = errno;
+    return Fail({name, path, CauseOf(error), error, 0, {}});
+  }
   // TIOCEXCL turns away other openers but not root; the lock also stops a second open by us.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     ::close(fd);
-    return kInvalidHandle;
+    return Fail({name, path, CauseOf(error), error, 0, {}});
   }
-  // TIOCEXCL also fails on anything that is not a terminal.
+  struct stat device {};
+  if (const int error = NotATerminal(fd, device); error != 0) {
+    ::close(fd);
+    return Fail({name, path, CauseOf(error), error, 0, {}});
+  }
+  // Before exclusive mode, so that turning a device down again cannot clear the exclusive mode
+  // of a holder that root's open passed by.
+  if (const std::optional<DeviceHolder> holder = FindOtherHolder(device.st_rdev)) {
+    ::close(fd);
+    return Fail({name, path, OpenCause::InUse, 0, holder->pid, holder->command});
+  }
   if (::ioctl(fd, TIOCEXCL) != 0 || !SetBlockingWrites(fd)) {
+    const int error = errno;
     Release(fd);
-    return kInvalidHandle;
+    return Fail({name, path, CauseOf(error), error, 0, {}});
   }
-  auto device = std::make_unique<OpenDevice>();
-  device->fd = fd;
-  device->hasErrorCounters = ReadErrorCounters(fd, device->counters);
+  auto opened = std::make_unique<OpenDevice>();
+  opened->fd = fd;
+  ReceiveErrorCounts counts;
+  opened->hasErrorCounters = ReadErrorCounters(fd, counts);
+  opened->errors = ReceiveErrorWatch(counts);
   const auto handle = static_cast<DeviceHandle>(fd);
-  m_open[handle] = std::move(device);
+  m_open[handle] = std::move(opened);
+  m_lastOpenFailure.reset();
   return handle;
 }
 
@@ -248,11 +299,10 @@ bool PosixSerialDevices::ClearError(DeviceHandle h, std::uint32_t& errors, std::
   if (::ioctl(device->fd, FIONREAD, &waiting) != 0 || waiting < 0)
     return false;
   if (device->hasErrorCounters) {
-    serial_icounter_struct now{};
+    ReceiveErrorCounts now;
     if (!ReadErrorCounters(device->fd, now))
       return false;
-    errors = ErrorsBetween(device->counters, now);
-    device->counters = now;
+    errors = device->errors.Take(now);
   }
   inQueue = static_cast<std::uint32_t>(waiting);
   return true;

@@ -2,12 +2,15 @@
 //
 // A port name ("COM1") denotes a device path; the handle is the file descriptor. A device is held
 // exclusively by flock and TIOCEXCL from Open to Close, runs raw with no flow control, reads return
-// at once and writes block until taken. Receive errors come from the kernel's error counters
-// (TIOCGICOUNT), reported as the change since the previous ClearError; a device without counters
-// (a pseudo-terminal) reports none. Once a device hangs up or vanishes, every call fails at once.
+// at once and writes block until taken. Those two turn away only later openers, so Open also
+// refuses a device that another process holds already (see device_holders.h), and records why it
+// failed. Receive errors come from the kernel's error counters (TIOCGICOUNT), reported as the
+// change since the previous ClearError; a device without counters (a pseudo-terminal) reports
+// none. Once a device hangs up or vanishes, every call fails at once.
 //
 //   MapPort / DevicePath   name -> path; COM1..COM4 start as /dev/ttyS0../dev/ttyS3
 //   Open / Close           exclusive hold of the device
+//   LastOpenFailure        why the last Open failed: path, cause, errno, the holder
 //   SetImmediateReads      VMIN 0, VTIME 0
 //   SetLineSettings        raw binary line: baud rate, byte size, parity, stop bits
 //   ClearError             receive errors since the last call, bytes waiting, still there?
@@ -16,11 +19,30 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/serial_device.h"
 
 namespace platform {
+
+enum class OpenCause {
+  NoSuchName,        // the name denotes no device
+  NotFound,          // ENOENT, ENODEV, ENXIO
+  PermissionDenied,  // EACCES, EPERM
+  InUse,             // locked or in exclusive mode, or held by another process
+  NotSerialDevice,   // not a character device, or not a terminal (ENOTTY)
+  Other,
+};
+
+struct OpenFailure {
+  std::string name;
+  std::string path;  // empty for NoSuchName
+  OpenCause cause = OpenCause::Other;
+  int error = 0;      // errno of the call that failed, ENOTTY for no character device; else 0
+  int holderPid = 0;  // InUse: the holding process when it could be seen, else 0
+  std::string holderCommand;
+};
 
 class PosixSerialDevices final : public SerialDevices {
  public:
@@ -36,6 +58,8 @@ class PosixSerialDevices final : public SerialDevices {
   std::string DevicePath(const std::string& name) const;
 
   DeviceHandle Open(const std::string& name) override;
+  // Set by a failed Open, cleared by a successful one.
+  const std::optional<OpenFailure>& LastOpenFailure() const { return m_lastOpenFailure; }
   bool SetImmediateReads(DeviceHandle h) override;
   bool SetLineSettings(DeviceHandle h, const LineSettings& settings) override;
   bool ClearError(DeviceHandle h, std::uint32_t& errors, std::uint32_t& inQueue) override;
@@ -49,9 +73,11 @@ class PosixSerialDevices final : public SerialDevices {
   struct OpenDevice;
   // The open device behind a handle; nullptr for a handle this object did not give out.
   OpenDevice* Find(DeviceHandle h) const;
+  DeviceHandle Fail(OpenFailure failure);
 
   std::map<std::string, std::string> m_paths;
   std::map<DeviceHandle, std::unique_ptr<OpenDevice>> m_open;
+  std::optional<OpenFailure> m_lastOpenFailure;
 };
 
 }  // namespace platform

@@ -1,8 +1,16 @@
 // The termios backend on a real pseudo-terminal: the slave is the device, the master the far end.
+// Other programs that hold the device are child processes started and ended here. Also the
+// receive-error counters on their own.
 #include "platform/posix_serial.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,19 +18,28 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/receive_errors.h"
 #include "tests/support/pty_pair.h"
+
+extern char** environ;
 
 namespace {
 
 using platform::DeviceHandle;
 using platform::kInvalidHandle;
 using platform::LineSettings;
+using platform::OpenCause;
+using platform::OpenFailure;
 using platform::PosixSerialDevices;
+using platform::ReceiveErrorCounts;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kArrival{2000};  // the kernel hands bytes across within this
@@ -52,6 +69,84 @@ bool HeldExclusively(const std::string& path) {
   const bool asked = ::ioctl(probe, TIOCGEXCL, &exclusive) == 0;
   ::close(probe);
   return asked && exclusive != 0;
+}
+
+// `sleep` started here with the given descriptors as its descriptors 50, 51, ...: a program that
+// has a device open without a lock, as a getty or a terminal program has. Ended and reaped by End
+// or at the end of the scope.
+class HoldingProcess {
+ public:
+  explicit HoldingProcess(const std::vector<int>& fds) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (std::size_t i = 0; i < fds.size(); ++i)
+      posix_spawn_file_actions_adddup2(&actions, fds[i], 50 + static_cast<int>(i));
+    char sleep[] = "sleep";
+    char seconds[] = "60";
+    char* argv[] = {sleep, seconds, nullptr};
+    // Returns once the child runs sleep, so it holds the descriptors from here on.
+    if (::posix_spawn(&m_pid, "/bin/sleep", &actions, nullptr, argv, environ) != 0)
+      m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~HoldingProcess() { End(); }
+  HoldingProcess(const HoldingProcess&) = delete;
+  HoldingProcess& operator=(const HoldingProcess&) = delete;
+
+  pid_t Pid() const { return m_pid; }
+  void End() {
+    if (m_pid <= 0)
+      return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+  }
+
+ private:
+  pid_t m_pid = -1;
+};
+
+// A pseudo-terminal that this process does not keep: both ends are handed to a HoldingProcess.
+struct LoosePty {
+  LoosePty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const char* name = nullptr;
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        (name = ::ptsname(master)) == nullptr) {
+      return;
+    }
+    slavePath = name;
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
+  ~LoosePty() { Close(); }
+  void Close() {
+    for (int* fd : {&slave, &master}) {
+      if (*fd >= 0)
+        ::close(*fd);
+      *fd = -1;
+    }
+  }
+
+  int master = -1;
+  int slave = -1;
+  std::string slavePath;
+};
+
+// Runs check as an account without privileges: in this process when it has none, otherwise in a
+// forked child that gives up root first. Whatever the child returns or does, it is reaped here.
+bool RunUnprivileged(const std::function<bool()>& check) {
+  if (::geteuid() != 0)
+    return check();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    const bool dropped =
+        ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+    ::_exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
 }
 
 class PosixSerialTest : public ::testing::Test {
@@ -108,13 +203,95 @@ TEST(PosixSerialDevicesNames, MapsComPortsToSerialDevicesUntilMappedElsewhere) {
   EXPECT_EQ(devices.DevicePath("COM3"), "/dev/ttyS2");
 }
 
-TEST(PosixSerialDevicesNames, OpenFailsForWhatIsNoUsableDevice) {
+TEST(PosixSerialDevicesNames, OpenFailsForWhatIsNoUsableDeviceAndSaysWhy) {
+  char file[] = "/tmp/codepanel-serial-XXXXXX";
+  const int fd = ::mkstemp(file);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
   PosixSerialDevices devices;
   devices.MapPort("COM1", "/nonexistent/codepanel-tty");
-  devices.MapPort("COM2", "/dev/null");  // exists and can be locked, but is no terminal
-  for (const char* name : {"COM1", "COM2", "COM9", "com3", ""}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(devices.Open(name), kInvalidHandle);
+  devices.MapPort("COM2", "/dev/null");  // a character device, and everyone holds it, but no tty
+  devices.MapPort("COM3", file);
+  devices.MapPort("COM4", "/");
+  struct Case {
+    const char* name;
+    std::string path;
+    OpenCause cause;
+    int error;
+  };
+  const Case cases[] = {
+      {"COM1", "/nonexistent/codepanel-tty", OpenCause::NotFound, ENOENT},
+      {"COM2", "/dev/null", OpenCause::NotSerialDevice, ENOTTY},
+      {"COM3", file, OpenCause::NotSerialDevice, ENOTTY},
+      {"COM4", "/", OpenCause::Other, EISDIR},
+      {"COM9", "", OpenCause::NoSuchName, 0},
+      {"com3", "", OpenCause::NoSuchName, 0},
+      {"", "", OpenCause::NoSuchName, 0},
+  };
+  EXPECT_FALSE(devices.LastOpenFailure().has_value());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(devices.Open(c.name), kInvalidHandle);
+    const std::optional<OpenFailure>& failure = devices.LastOpenFailure();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->name, c.name);
+    EXPECT_EQ(failure->path, c.path);
+    EXPECT_EQ(failure->cause, c.cause);
+    EXPECT_EQ(failure->error, c.error);
+    EXPECT_EQ(failure->holderPid, 0);
+    EXPECT_EQ(failure->holderCommand, "");
+  }
+  ::unlink(file);
+}
+
+TEST(PosixSerialHolders, AProcessThatHoldsBothEndsIsTheFarEndNotACompetitor) {
+  // A simulated scanner: the master to talk through, the slave kept open for its settings.
+  LoosePty pty;
+  ASSERT_GE(pty.slave, 0);
+  HoldingProcess simulator({pty.master, pty.slave});
+  ASSERT_GT(simulator.Pid(), 0);
+  pty.Close();
+
+  PosixSerialDevices devices;
+  devices.MapPort("COM2", pty.slavePath);
+  const DeviceHandle h = devices.Open("COM2");
+  EXPECT_NE(h, kInvalidHandle);
+  EXPECT_FALSE(devices.LastOpenFailure().has_value());
+  EXPECT_TRUE(devices.Close(h));
+}
+
+TEST(ReceiveErrorWatch, EachChangedCounterRaisesItsFlagOnce) {
+  using platform::CE_BREAK;
+  using platform::CE_FRAME;
+  using platform::CE_OVERRUN;
+  using platform::CE_RXOVER;
+  using platform::CE_RXPARITY;
+  struct Step {
+    const char* what;
+    ReceiveErrorCounts now;  // overrun, input buffer overrun, parity, frame, break
+    std::uint32_t errors;
+  };
+  const Step steps[] = {
+      {"as at the open", {3, 4, 5, 6, 7}, 0},
+      {"an overrun", {4, 4, 5, 6, 7}, CE_OVERRUN},
+      {"nothing new", {4, 4, 5, 6, 7}, 0},
+      {"an input buffer overrun", {4, 5, 5, 6, 7}, CE_RXOVER},
+      {"a parity error", {4, 5, 6, 6, 7}, CE_RXPARITY},
+      {"a framing error", {4, 5, 6, 7, 7}, CE_FRAME},
+      {"a break", {4, 5, 6, 7, 8}, CE_BREAK},
+      {"nothing new again", {4, 5, 6, 7, 8}, 0},
+      {"several overruns and parity errors", {9, 5, 8, 7, 8}, CE_OVERRUN | CE_RXPARITY},
+      {"all five", {10, 6, 9, 8, 9}, CE_OVERRUN | CE_RXOVER | CE_RXPARITY | CE_FRAME | CE_BREAK},
+      {"frames up to the largest count", {10, 6, 9, INT_MAX, 9}, CE_FRAME},
+      {"frames wrapping around", {10, 6, 9, INT_MIN, 9}, CE_FRAME},
+      {"nothing new after the wrap", {10, 6, 9, INT_MIN, 9}, 0},
+      {"parity wrapping to zero", {10, 6, -1, INT_MIN, 9}, CE_RXPARITY},
+      {"parity at zero", {10, 6, 0, INT_MIN, 9}, CE_RXPARITY},
+  };
+  platform::ReceiveErrorWatch watch(ReceiveErrorCounts{3, 4, 5, 6, 7});
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    EXPECT_EQ(watch.Take(step.now), step.errors);
   }
 }
 
@@ -146,6 +323,60 @@ TEST_F(PosixSerialTest, HoldsTheDeviceExclusivelyUntilClosed) {
   const DeviceHandle again = other.Open("COM1");
   EXPECT_NE(again, kInvalidHandle);
   EXPECT_TRUE(other.Close(again));
+}
+
+TEST_F(PosixSerialTest, RefusesADeviceThatAnotherProgramHoldsUntilItLetsGo) {
+  // Kept here too, to set and clear exclusive mode on the holder's behalf.
+  const int slave = ::open(m_pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(slave, 0);
+  HoldingProcess holder({slave});
+  ASSERT_GT(holder.Pid(), 0);
+
+  struct Hold {
+    const char* what;
+    bool exclusive;
+    bool locked;  // the lock stays with the descriptor the holder shares
+  };
+  for (const Hold hold : {Hold{"without a lock", false, false}, Hold{"locked", false, true},
+                          Hold{"in exclusive mode", true, false}}) {
+    SCOPED_TRACE(hold.what);
+    const bool exclusive = hold.exclusive;
+    ASSERT_EQ(::ioctl(slave, exclusive ? TIOCEXCL : TIOCNXCL), 0);
+    ASSERT_EQ(::flock(slave, hold.locked ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
+    EXPECT_EQ(m_devices.Open("COM1"), kInvalidHandle);
+    const std::optional<OpenFailure>& failure = m_devices.LastOpenFailure();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->name, "COM1");
+    EXPECT_EQ(failure->path, m_pty.SlavePath());
+    EXPECT_EQ(failure->cause, OpenCause::InUse);
+    EXPECT_EQ(failure->holderPid, holder.Pid());
+    EXPECT_EQ(failure->holderCommand, "sleep");
+    // Turned down without touching the holder's exclusive mode either way.
+    EXPECT_EQ(HeldExclusively(m_pty.SlavePath()), exclusive);
+  }
+  ASSERT_EQ(::ioctl(slave, TIOCNXCL), 0);
+  ASSERT_EQ(::flock(slave, LOCK_UN), 0);
+  ::close(slave);
+
+  holder.End();
+  const DeviceHandle h = m_devices.Open("COM1");
+  EXPECT_NE(h, kInvalidHandle);
+  EXPECT_FALSE(m_devices.LastOpenFailure().has_value());
+  EXPECT_TRUE(m_devices.Close(h));
+}
+
+TEST_F(PosixSerialTest, TellsWhenTheAccountMayNotOpenTheDevice) {
+  const std::string path = m_pty.SlavePath();
+  ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+  EXPECT_TRUE(RunUnprivileged([&] {
+    PosixSerialDevices devices;
+    devices.MapPort("COM1", path);
+    const bool refused = devices.Open("COM1") == kInvalidHandle;
+    const std::optional<OpenFailure>& failure = devices.LastOpenFailure();
+    return refused && failure && failure->cause == OpenCause::PermissionDenied &&
+           failure->error == EACCES && failure->path == path;
+  }));
+  EXPECT_EQ(::chmod(path.c_str(), 0620), 0);
 }
 
 TEST_F(PosixSerialTest, DestructorReleasesWhatIsStillOpen) {
@@ -241,6 +472,53 @@ TEST_F(PosixSerialTest, LineSettingsTakeTheSupportedRatesAndFramesOnly) {
   termios tio{};
   ASSERT_EQ(::tcgetattr(fd, &tio), 0);
   EXPECT_EQ(::cfgetospeed(&tio), B115200);
+}
+
+TEST_F(PosixSerialTest, LineIsRawWithoutFlowControlWhateverItWasBefore) {
+  // What an interactive terminal leaves behind, and more: XOFF sent, CR and NL mapped or
+  // dropped, parity marked, breaks ignored, parity checked, no CLOCAL, another speed.
+  ASSERT_TRUE(m_pty.MakeLineCooked());
+  const int slave = ::open(m_pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(slave, 0);
+  termios before{};
+  ASSERT_EQ(::tcgetattr(slave, &before), 0);
+  before.c_iflag |= IXOFF | INLCR | IGNCR | PARMRK | IGNBRK | INPCK;
+  before.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
+  ASSERT_EQ(::cfsetispeed(&before, B1200), 0);
+  ASSERT_EQ(::cfsetospeed(&before, B1200), 0);
+  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &before), 0);
+  // The pseudo-terminal keeps all of these, so leaving any of them would show. It does not keep
+  // a cleared CREAD (tcsetattr refuses), seven bits or parity (it forces CS8 without PARENB):
+  // those are asserted below but cannot be seen to change here.
+  termios kept{};
+  ASSERT_EQ(::tcgetattr(slave, &kept), 0);
+  ::close(slave);
+  constexpr tcflag_t kCookedInput =
+      IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT | PARMRK | IGNBRK | INPCK;
+  ASSERT_EQ(kept.c_iflag & kCookedInput, kCookedInput);
+  ASSERT_NE(kept.c_oflag & OPOST, 0u);
+  ASSERT_EQ(kept.c_lflag & (ICANON | ECHO | ECHOE | ISIG | IEXTEN),
+            static_cast<tcflag_t>(ICANON | ECHO | ECHOE | ISIG | IEXTEN));
+  ASSERT_EQ(kept.c_cflag & (CRTSCTS | HUPCL | CLOCAL), static_cast<tcflag_t>(CRTSCTS | HUPCL));
+  ASSERT_EQ(::cfgetospeed(&kept), static_cast<speed_t>(B1200));
+  ASSERT_NE(kept.c_cc[VMIN], 0);
+
+  const DeviceHandle h = OpenConfigured();
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(static_cast<int>(h), &tio), 0);
+  EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
+  EXPECT_EQ(tio.c_cflag & HUPCL, 0u);
+  EXPECT_NE(tio.c_cflag & CLOCAL, 0u);
+  EXPECT_NE(tio.c_cflag & CREAD, 0u);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(tio.c_cflag & PARENB, 0u);
+  EXPECT_EQ(tio.c_iflag & kCookedInput, 0u);
+  EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ECHOE | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(tio.c_cc[VMIN], 0);
+  EXPECT_EQ(tio.c_cc[VTIME], 0);
+  EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B9600));
+  EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B9600));
 }
 
 TEST_F(PosixSerialTest, ImmediateReadsReturnAtOnceWithNothing) {
