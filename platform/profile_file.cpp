@@ -56,9 +56,14 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// Only ASCII letters fold: Windows-1252 letters above 0x7F compare as they are.
+std::string_view UpToNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
+// Only ASCII letters fold: Windows-1252 letters above 0x7F compare as they are. A name with a NUL
+// matches none, not even itself: a C caller could never ask for it.
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
+  if (a.size() != b.size() || a.find('\0') != std::string_view::npos)
     return false;
   const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -73,7 +78,7 @@ enum class LineKind { kBlank, kComment, kSection, kEntry, kOther };
 struct ParsedLine {
   LineKind kind = LineKind::kOther;
   std::string_view name;   // section name or key, trimmed
-  std::string_view value;  // entry value, trimmed, quotes still on
+  std::string_view value;  // entry value up to its first NUL, trimmed, quotes still on
 };
 
 ParsedLine ParseLine(std::string_view text) {
@@ -92,7 +97,8 @@ ParsedLine ParseLine(std::string_view text) {
   const std::size_t equals = trimmed.find('=');
   if (equals == std::string_view::npos)
     return {LineKind::kOther, {}, {}};
-  return {LineKind::kEntry, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
+  return {LineKind::kEntry, Trim(trimmed.substr(0, equals)),
+          Trim(UpToNul(trimmed.substr(equals + 1)))};
 }
 
 bool IsQuote(char c) {
@@ -263,7 +269,7 @@ std::string GetProfileString(const std::string& path, const std::string& section
     if (found.key)
       return std::string(Unquote(found.entry.value).substr(0, limit));
   }
-  return defaultValue.substr(0, limit);
+  return std::string(UpToNul(defaultValue).substr(0, limit));
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,

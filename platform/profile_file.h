@@ -8,6 +8,11 @@
 // removed. Where a section or a key appears twice, the first one counts. Values are Windows-1252
 // bytes, never re-encoded.
 //
+// A value ends at its first NUL, as Windows' C-string calls return it. A section or key name
+// holding a NUL is one that no caller can ask for, so it matches nothing; such a header still
+// starts a section, so that its keys never count for the section above it. A NUL after a header's
+// last ']' does not count, like any text there.
+//
 // A write changes only the line of the key (rewritten as KEY=value with the key spelled as the file
 // already has it), or adds one: a new key after the last line of its section that is neither blank
 // nor a comment (trailing blank lines and comments stay with whatever follows); a new section at
@@ -33,7 +38,7 @@
 namespace platform {
 
 // At most bufferSize - 1 bytes of the value (or of the default), as Windows fills a buffer of that
-// size with its terminating NUL.
+// size with its terminating NUL. Never holds a NUL: the default, too, ends at its first one.
 std::string GetProfileString(const std::string& path, const std::string& section,
                              const std::string& key, const std::string& defaultValue,
                              std::size_t bufferSize = 256);

@@ -134,6 +134,55 @@ TEST_F(ProfileFileTest, ReadsAtMostBufferSizeLessOneCharacters) {
   EXPECT_EQ(GetProfileString(m_path, "SETTING", "MISSING", "abcdef", 4), "abc");
 }
 
+TEST_F(ProfileFileTest, EndsAValueAtItsFirstNulAndMatchesNoNameHoldingOne) {
+  using namespace std::string_literals;  // "..."s keeps the NULs
+  struct Case {
+    const char* name;
+    std::string content;
+    std::string key;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"value cut", "[SETTING]\r\nLAST_CODE=AB\0CD\r\n"s, "LAST_CODE", "AB"},
+      {"blanks before the NUL", "[SETTING]\r\nLAST_CODE=AB \t\0CD\r\n"s, "LAST_CODE", "AB"},
+      {"quotes before the NUL", "[SETTING]\r\nLAST_CODE=\"AB\"\0CD\r\n"s, "LAST_CODE", "AB"},
+      {"quote closed after the NUL", "[SETTING]\r\nLAST_CODE=\"A \0B\"\r\n"s, "LAST_CODE", "\"A"},
+      {"NUL first", "[SETTING]\r\nLAST_CODE=\0CD\r\n"s, "LAST_CODE", ""},
+      {"NULs to the end of the file", "[SETTING]\r\nLAST_CODE=AB\0\0\0"s, "LAST_CODE", "AB"},
+      {"next line unaffected", "[SETTING]\r\nA=\0\r\nLAST_CODE=x\0\r\n"s, "LAST_CODE", "x"},
+      {"key with a NUL is no key", "[SETTING]\r\nLAST\0_CODE=x\r\nLAST=y\r\nLAST_CODE=z\r\n"s,
+       "LAST", "y"},
+      {"key ending in a NUL", "[SETTING]\r\nLAST_CODE\0=x\r\nLAST_CODE=y\r\n"s, "LAST_CODE", "y"},
+      {"NUL after the header's ']'", "[SETTING]\0junk\r\nLAST_CODE=x\r\n"s, "LAST_CODE", "x"},
+      {"section with a NUL matches nothing", "[SETT\0ING]\r\nLAST_CODE=x\r\n"s, "LAST_CODE",
+       "dflt"},
+      {"its keys stay out of the section above",
+       "[SETTING]\r\nA=1\r\n[OT\0HER]\r\nLAST_CODE=x\r\n"s, "LAST_CODE", "dflt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(m_path, c.content);
+    EXPECT_EQ(GetProfileString(m_path, "SETTING", c.key, "dflt"), c.expected);
+  }
+  WriteBytes(m_path, "[SETT\0ING]\r\nLAST_CODE=x\r\n[SETTING\0]\r\nLAST_CODE\0x=y\r\n"s);
+  EXPECT_EQ(GetProfileString(m_path, "SETT", "LAST_CODE", "dflt"), "dflt");
+  // A name asked for with a NUL in it matches nothing either, not even the same bytes.
+  EXPECT_EQ(GetProfileString(m_path, "SETT\0ING"s, "LAST_CODE", "dflt"), "dflt");
+  EXPECT_EQ(GetProfileString(m_path, "SETTING\0"s, "LAST_CODE\0x"s, "dflt"), "dflt");
+
+  // The buffer counts from the start of the value, and a default ends at its NUL like a value.
+  WriteBytes(m_path, "[SETTING]\r\nLAST_CODE=" + std::string(300, 'x') + "\0" + "y\r\n");
+  EXPECT_EQ(GetProfileString(m_path, "SETTING", "LAST_CODE", ""), std::string(255, 'x'));
+  EXPECT_EQ(GetProfileString(m_path, "SETTING", "MISSING", "d\0ef"s), "d");
+
+  // A write replaces the whole line of the key, what follows its NUL included; the line of a key
+  // with a NUL in its name is kept as it is.
+  WriteBytes(m_path, "[SETTING]\r\nLAST\0_CODE=k\r\nLAST_CODE=AB\0CD\r\nLAST_AIC_CODE=z\r\n"s);
+  ASSERT_TRUE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "NEW"));
+  EXPECT_EQ(ReadBytes(m_path),
+            "[SETTING]\r\nLAST\0_CODE=k\r\nLAST_CODE=NEW\r\nLAST_AIC_CODE=z\r\n"s);
+}
+
 TEST_F(ProfileFileTest, ReadsAndKeepsWindows1252BytesExactly) {
   const std::string file =
       "[SETTING]\r\nLAST_CODE=\xA3"
