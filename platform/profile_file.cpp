@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/profile_encoding.h"
+
 namespace platform {
 namespace {
 
@@ -166,25 +168,26 @@ class ReadOnlyFile {
   int m_fd;
 };
 
-enum class ReadResult { kRead, kMissing, kFailed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& content) {
+// 0 when read, ENOENT when there is no file, otherwise why it cannot be read.
+int ReadWholeFile(const std::string& path, std::string& content) {
   const ReadOnlyFile file(path);
   if (file.get() < 0)
-    return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    return errno;
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return ReadResult::kFailed;
+  if (::fstat(file.get(), &info) != 0)
+    return errno;
+  if (!S_ISREG(info.st_mode))
+    return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
   content.clear();
   char buffer[4096];
   for (;;) {
     const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
     if (count == 0)
-      return ReadResult::kRead;
+      return 0;
     if (count < 0) {
       if (errno == EINTR)
         continue;
-      return ReadResult::kFailed;
+      return errno;
     }
     content.append(buffer, static_cast<std::size_t>(count));
   }
@@ -263,31 +266,52 @@ std::string GetProfileString(const std::string& path, const std::string& section
                              const std::string& key, const std::string& defaultValue,
                              std::size_t bufferSize) {
   const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-  std::string content;
-  if (ReadWholeFile(path, content) == ReadResult::kRead) {
-    const KeyLocation found = FindKey(content, SplitLines(content), section, key);
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) == 0) {
+    const ProfileText file = DecodeProfile(bytes);
+    const KeyLocation found =
+        FindKey(file.text, SplitLines(file.text), ToProfileText(file.encoding, section),
+                ToProfileText(file.encoding, key));
     if (found.key)
-      return std::string(Unquote(found.entry.value).substr(0, limit));
+      return FromProfileText(file.encoding, Unquote(found.entry.value)).substr(0, limit);
   }
   return std::string(UpToNul(defaultValue).substr(0, limit));
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-  return WriteProfileString(path, section, key, value, nullptr);
+  WriteStatus ignored;
+  return WriteProfileString(path, section, key, value, ignored);
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value, const BeforeReplaceHook& beforeReplace) {
-  if (!IsStorableSectionName(section) || !IsStorableKey(key) || HasLineBreakOrNul(value))
+  WriteStatus ignored;
+  return WriteProfileString(path, section, key, value, ignored, {beforeReplace, nullptr});
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value, WriteStatus& status, const ReplaceHooks& hooks) {
+  status.error = 0;
+  if (!IsStorableSectionName(section) || !IsStorableKey(key) || HasLineBreakOrNul(value)) {
+    status.error = EINVAL;
     return false;
+  }
   try {
-    std::string content;
-    if (ReadWholeFile(path, content) == ReadResult::kFailed)
+    std::string bytes;
+    if (const int error = ReadWholeFile(path, bytes); error != 0 && error != ENOENT) {
+      status.error = error;
       return false;  // never replace a file whose content we could not keep
-    return ReplaceFileAtomically(path, WithValue(content, section, key, value), beforeReplace);
+    }
+    // Names and values keep their structure through the conversion: it leaves ASCII alone.
+    const ProfileText file = DecodeProfile(bytes);
+    const std::string edited =
+        WithValue(file.text, ToProfileText(file.encoding, section),
+                  ToProfileText(file.encoding, key), ToProfileText(file.encoding, value));
+    return ReplaceFileAtomically(path, EncodeProfile(file.encoding, edited), status, hooks);
   } catch (...) {
     // Out of memory while reading or editing; the replacement itself never throws.
+    status.error = ENOMEM;
     return false;
   }
 }

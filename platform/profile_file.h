@@ -5,13 +5,18 @@
 // (and perhaps none after the last line). Names match without regard to ASCII case; a line whose
 // first non-blank character is ';' is a comment; blanks (space, tab) around names and values do
 // not count; one pair of matching quotes (" or ') around a value of two or more characters is
-// removed. Where a section or a key appears twice, the first one counts. Values are Windows-1252
-// bytes, never re-encoded.
+// removed. Where a section or a key appears twice, the first one counts. In a file without a
+// byte-order mark, values are Windows-1252 bytes, never re-encoded.
 //
 // A value ends at its first NUL, as Windows' C-string calls return it. A section or key name
 // holding a NUL is one that no caller can ask for, so it matches nothing; such a header still
 // starts a section, so that its keys never count for the section above it. A NUL after a header's
 // last ']' does not count, like any text there.
+//
+// A file that starts with a byte-order mark, UTF-16LE (FF FE) or UTF-8 (EF BB BF), is read and
+// written in that encoding as Windows does (profile_encoding.h): names and values are converted at
+// the edge, '?' standing for a character Windows-1252 lacks, and the file goes back in its own
+// encoding with its mark, every line but the written one as it was.
 //
 // A write changes only the line of the key (rewritten as KEY=value with the key spelled as the file
 // already has it), or adds one: a new key after the last line of its section that is neither blank
@@ -24,10 +29,12 @@
 // old file or the new one, never a mix, and the file keeps its permission bits (0644 when new). A
 // crash just before the rename can leave a stray "<file>.XXXXXX" beside it, which the reader never
 // looks at and later writes do not disturb. A symbolic link at the path is read through, then
-// replaced by a file holding the edited content; its target is left alone.
+// replaced by a file holding the edited content; its target is left alone. A writable file in a
+// folder that refuses new files is rewritten in place instead (atomic_file.h).
 //
 //   GetProfileString    a value, or the default when the file, section or key is missing
-//   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written
+//   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written,
+//                       and with a WriteStatus, the cause
 #pragma once
 
 #include <cstddef>
@@ -53,5 +60,12 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
 // whole edited content just before the rename, and returning false abandons the write there.
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value, const BeforeReplaceHook& beforeReplace);
+
+// The same, with the cause of a failure in status: EINVAL for what cannot be stored, EISDIR for a
+// folder at the path and EINVAL for any other path that is no regular file, otherwise the errno of
+// the read or the write that failed (atomic_file.h). The hooks go to ReplaceFileAtomically.
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value, WriteStatus& status,
+                        const ReplaceHooks& hooks = {});
 
 }  // namespace platform

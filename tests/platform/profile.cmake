@@ -6,3 +6,7 @@ target_link_libraries(profile_file_test PRIVATE codepanel_platform)
 # rename.
 codepanel_test(atomic_file_test ${CMAKE_CURRENT_LIST_DIR}/atomic_file_test.cpp)
 target_link_libraries(atomic_file_test PRIVATE codepanel_platform)
+
+# Files saved with a byte-order mark: UTF-16LE and UTF-8, read and written in their own encoding.
+codepanel_test(profile_encoding_test ${CMAKE_CURRENT_LIST_DIR}/profile_encoding_test.cpp)
+target_link_libraries(profile_encoding_test PRIVATE codepanel_platform)

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -353,7 +355,9 @@ TEST_F(ProfileFileTest, RefusesWhatWouldNotReadBack) {
   for (const Case& c : cases) {
     SCOPED_TRACE("[" + c.section + "] <" + c.key + "> <" + c.value + ">");
     WriteBytes(m_path, before);
-    EXPECT_FALSE(WriteProfileString(m_path, c.section, c.key, c.value));
+    platform::WriteStatus status;
+    EXPECT_FALSE(WriteProfileString(m_path, c.section, c.key, c.value, status));
+    EXPECT_EQ(status.error, EINVAL);
     EXPECT_EQ(ReadBytes(m_path), before);
     EXPECT_FALSE(WriteProfileString(missing, c.section, c.key, c.value));
     EXPECT_EQ(Entries(), std::vector<std::string>{"config.dat"});
@@ -368,10 +372,18 @@ TEST_F(ProfileFileTest, FailsQuietlyWhereItCannotReadOrWrite) {
   const std::vector<std::string> entries = Entries();
 
   // A folder on the way that is a file, or a folder in place of the file, fails the read; a
-  // missing folder fails the replacement.
-  for (const std::string& path :
-       {m_dir + "/missing/config.dat", plainFile + "/config.dat", folder}) {
+  // missing folder fails the replacement. Each says why.
+  const std::pair<std::string, int> cases[] = {
+      {m_dir + "/missing/config.dat", ENOENT},
+      {plainFile + "/config.dat", ENOTDIR},
+      {folder, EISDIR},
+      {"/dev/null", EINVAL},
+  };
+  for (const auto& [path, error] : cases) {
     SCOPED_TRACE(path);
+    platform::WriteStatus status;
+    EXPECT_FALSE(WriteProfileString(path, "SETTING", "LAST_CODE", "x", status));
+    EXPECT_EQ(status.error, error);
     EXPECT_FALSE(WriteProfileString(path, "SETTING", "LAST_CODE", "x"));
     EXPECT_EQ(Entries(), entries);
     EXPECT_TRUE(fs::is_empty(folder));
@@ -388,7 +400,9 @@ TEST_F(ProfileFileTest, FailsQuietlyWhereItCannotReadOrWrite) {
     ::close(fd);
     return;
   }
-  EXPECT_FALSE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "new"));
+  platform::WriteStatus status;
+  EXPECT_FALSE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "new", status));
+  EXPECT_EQ(status.error, EACCES);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"config.dat", "folder", "plain"}));
   ASSERT_EQ(::chmod(m_path.c_str(), 0644), 0);
   EXPECT_EQ(ReadBytes(m_path), before);
@@ -419,8 +433,12 @@ TEST_F(ProfileFileTest, HandsTheWholeEditedFileToTheReplaceHook) {
     tempContent = ReadBytes(path);
     return false;
   };
+  platform::WriteStatus status;
+  EXPECT_FALSE(
+      WriteProfileString(m_path, "SETTING", "LAST_CODE", "new", status, {abandon, nullptr}));
+  EXPECT_EQ(status.error, ECANCELED);
   EXPECT_FALSE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "new", abandon));
-  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(calls, 2);
   EXPECT_EQ(fs::path(tempPath).parent_path(), fs::path(m_dir));
   EXPECT_EQ(tempContent, "; keep\r\n[SETTING]\r\nLAST_CODE=new\r\n");
   EXPECT_EQ(ReadBytes(m_path), before);
@@ -429,6 +447,29 @@ TEST_F(ProfileFileTest, HandsTheWholeEditedFileToTheReplaceHook) {
   const auto throwing = [](const std::string&) -> bool { throw std::runtime_error("hook"); };
   EXPECT_FALSE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "new", throwing));
   EXPECT_EQ(ReadBytes(m_path), before);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"config.dat"});
+}
+
+TEST_F(ProfileFileTest, RewritesTheFileInPlaceWhereTheFolderRefusesTheTemporaryFile) {
+  // Root writes in any folder, so the refusal comes through the seam; the real permissions are
+  // tried in atomic_file_test.
+  const std::string before = "; keep\r\n[SETTING]\r\nLAST_CODE=old\r\n";
+  WriteBytes(m_path, before);
+  ASSERT_EQ(::chmod(m_path.c_str(), 0600), 0);
+  struct stat was {};
+  ASSERT_EQ(::stat(m_path.c_str(), &was), 0);
+  const platform::ReplaceHooks refused{nullptr, [](std::string&) {
+                                         errno = EACCES;
+                                         return -1;
+                                       }};
+  platform::WriteStatus status;
+  ASSERT_TRUE(WriteProfileString(m_path, "SETTING", "LAST_CODE", "new", status, refused));
+  EXPECT_EQ(status.error, 0);
+  EXPECT_EQ(ReadBytes(m_path), "; keep\r\n[SETTING]\r\nLAST_CODE=new\r\n");
+  struct stat now {};
+  ASSERT_EQ(::stat(m_path.c_str(), &now), 0);
+  EXPECT_EQ(now.st_ino, was.st_ino);
+  EXPECT_EQ(PermissionBits(m_path), 0600u);
   EXPECT_EQ(Entries(), std::vector<std::string>{"config.dat"});
 }
 
