@@ -1,8 +1,12 @@
 #include "app/panel_app.h"
 
+#include <locale.h>
+#include <string.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 
 #include "panel/panel_dlg.h"
 #include "platform/clock.h"
@@ -18,6 +22,22 @@ constexpr char kSection[] = "SETTING";
 constexpr char kCartonKey[] = "LAST_CODE";
 constexpr char kLeafletKey[] = "LAST_AIC_CODE";
 constexpr std::size_t kReadBuffer = 256;
+
+// In English whatever locale Qt has set, like the rest of a station's journal.
+std::string CauseText(int error) {
+  const locale_t english = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  if (english == static_cast<locale_t>(nullptr))
+    return "error " + std::to_string(error);
+  std::string text = ::strerror_l(error, english);
+  ::freelocale(english);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
+
+void ReportSaveFailure(const std::string& path, int error) {
+  std::fprintf(stderr, "codepanel: cannot save %s: %s\n", path.c_str(), CauseText(error).c_str());
+}
 
 }  // namespace
 
@@ -59,8 +79,16 @@ void CPanelApp::LoadSettings() {
       platform::GetProfileString(SettingsPath(), kSection, kLeafletKey, "", kReadBuffer);
 }
 
-// Both keys are always written, empty ones too; a failed write goes unreported.
+// Both keys are always written, empty ones too. A failed write puts no box before the operator,
+// but one line on stderr for the station's journal; the second key failing for the same cause as
+// the first adds no second line.
 void CPanelApp::SaveSettings() {
-  platform::WriteProfileString(SettingsPath(), kSection, kCartonKey, m_strLastCode);
-  platform::WriteProfileString(SettingsPath(), kSection, kLeafletKey, m_strLastAicCode);
+  platform::WriteStatus carton;
+  platform::WriteStatus leaflet;
+  platform::WriteProfileString(SettingsPath(), kSection, kCartonKey, m_strLastCode, carton);
+  platform::WriteProfileString(SettingsPath(), kSection, kLeafletKey, m_strLastAicCode, leaflet);
+  if (!carton.ok())
+    ReportSaveFailure(SettingsPath(), carton.error);
+  if (!leaflet.ok() && leaflet.error != carton.error)
+    ReportSaveFailure(SettingsPath(), leaflet.error);
 }

@@ -36,6 +36,17 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The lines that begin with the program's name.
+std::string LinesOfTheProgram(const std::string& text) {
+  std::istringstream in(text);
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("codepanel: ", 0) == 0)
+      lines += line + "\n";
+  }
+  return lines;
+}
+
 void ClickButton(QDialog& dialog, const QString& text) {
   for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
     if (button->text() == text) {
@@ -144,6 +155,66 @@ TEST_F(PanelAppTest, CancelKeepsThePanelAndPowerOffWritesNothing) {
   EXPECT_TRUE(openAfterPowerOff);
   EXPECT_EQ(processes.requests, std::vector<std::uint32_t>{5});
   EXPECT_EQ(fileAfterPowerOff, "[SETTING]\r\nLAST_CODE=OLD\r\nLAST_AIC_CODE=OLD2\r\n");
+}
+
+TEST_F(PanelAppTest, AValueEndsAtItsFirstNulOnThePanelToo) {
+  using namespace std::string_literals;  // "..."s keeps the NULs
+  WriteFile(Settings(), "[SETTING]\r\nLAST_CODE=AB\0CD\r\nLAST_AIC_CODE=L\0\r\n"s);
+  std::string shownCarton;
+  std::string shownLeaflet;
+  RunPanel([&](CPanelDlg& panel) {
+    shownCarton = platform::ToCp1252(Field(panel, 1003)->text());
+    shownLeaflet = platform::ToCp1252(Field(panel, 1004)->text());
+    QTest::mouseClick(panel.GetControl(1010), Qt::LeftButton);
+  });
+  EXPECT_EQ(shownCarton, "AB");
+  EXPECT_EQ(shownLeaflet, "L");
+  EXPECT_EQ(ReadFile(Settings()), "[SETTING]\r\nLAST_CODE=AB\r\nLAST_AIC_CODE=L\r\n");
+}
+
+TEST_F(PanelAppTest, AFailedSaveNamesTheFileAndTheCauseOnceOnStderr) {
+  // Esci in a folder that is gone: no box beyond the confirmation, one line for both keys.
+  const std::string gone = folder.string() + "/gone/";
+  app.m_strAppDir = gone;
+  testing::internal::CaptureStderr();
+  RunPanel([&](CPanelDlg& panel) { QTest::mouseClick(panel.GetControl(1010), Qt::LeftButton); });
+  // Qt may add warnings of its own; only the program's lines count.
+  EXPECT_EQ(LinesOfTheProgram(testing::internal::GetCapturedStderr()),
+            "codepanel: cannot save " + gone + "config.dat: no such file or directory\n");
+  EXPECT_EQ(boxTexts.size(), 1u);
+
+  struct Case {
+    const char* name;
+    std::string appDir;
+    std::string cartonCode;
+    std::string expected;
+  };
+  const std::string here = folder.string() + "/";
+  fs::create_directories(folder / "dir" / "config.dat");
+  const Case cases[] = {
+      {"saved", here, "A1", ""},
+      {"a folder in place of the file", here + "dir/", "A1",
+       "codepanel: cannot save " + here + "dir/config.dat: is a directory\n"},
+      // The leaflet code is saved all the same.
+      {"a code that cannot be stored", here, std::string("A\0B", 3),
+       "codepanel: cannot save " + here + "config.dat: invalid argument\n"},
+      // Two causes, two lines.
+      {"two causes", gone, "A\nB",
+       "codepanel: cannot save " + gone +
+           "config.dat: invalid argument\n"
+           "codepanel: cannot save " +
+           gone + "config.dat: no such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    app.m_strAppDir = c.appDir;
+    app.m_strLastCode = c.cartonCode;
+    app.m_strLastAicCode = "L1";
+    testing::internal::CaptureStderr();
+    app.SaveSettings();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+  }
+  EXPECT_EQ(ReadFile(Settings()), "[SETTING]\r\nLAST_CODE=A1\r\nLAST_AIC_CODE=L1\r\n");
 }
 
 TEST(ExecutableFolder, IsTheProgramsFolderWhateverTheWorkingFolder) {
