@@ -490,4 +490,51 @@ TEST(CodeloadTickLoop, KeepsAFixedScheduleWithoutCatchingUp) {
   }
 }
 
+// A program that holds the port already (sleep, on the slave of a pseudo-terminal whose master
+// stays here) and a device that is not there: nothing is sent, the usual box and log lines come,
+// and the line before the box names the device and the cause.
+TEST(CodeloadEndToEnd, SaysWhichDeviceItUsesAndWhyItCannotOpenIt) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+  const int held = open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, held, STDIN_FILENO);
+  char sleep[] = "sleep";
+  char seconds[] = "30";
+  char* argv[] = {sleep, seconds, nullptr};
+  pid_t holder = -1;
+  const int spawned = posix_spawn(&holder, "/bin/sleep", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(held);
+  ASSERT_EQ(spawned, 0);
+
+  const std::string kBox = "Impossibile aprire dispositivo di comunicazione seriale!";
+  Outcome run = Codeload({"--port", "COM1=" + slave, "--yes", "carton", "HELD"});
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(master);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(SplitLines(run.out),
+            (std::vector<std::string>{kSeparator, "Invio codice controllo astuccio...",
+                                      "--> ERRORE: " + kBox, kNotCompleted}));
+  // The device is named before the question, the holder right before the box.
+  EXPECT_TRUE(Contains(run.err, "codeload: COM1 is " + slave + "\nConfermi invio")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "codeload: cannot open COM1 (" + slave + "): in use by pid " +
+                                    std::to_string(holder) + " (sleep)\n" + kBox))
+      << run.err;
+
+  run = Codeload({"--port", "COM2=/nonexistent/codeload-e2e", "--yes", "leaflet", "GONE"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(SplitLines(run.out).size(), 4u) << run.out;
+  EXPECT_TRUE(Contains(run.err, "codeload: COM2 is /nonexistent/codeload-e2e\n")) << run.err;
+  EXPECT_TRUE(Contains(
+      run.err, "codeload: cannot open COM2 (/nonexistent/codeload-e2e): not found\n" + kBox))
+      << run.err;
+}
+
 }  // namespace

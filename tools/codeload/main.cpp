@@ -9,6 +9,7 @@
 #include "platform/posix_serial.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
+#include "tools/codeload/open_report.h"
 #include "tools/codeload/terminal_host.h"
 #include "tools/codeload/tick_loop.h"
 
@@ -40,9 +41,15 @@ int main(int argc, char* argv[]) {
   platform::PosixSerialDevices devices;
   for (const platform::PortMapping& port : request.ports)
     devices.MapPort(port.name, port.path);
+  // Before the confirmation, so that the operator knows where the code is going.
+  const char* const portName = codeload::PortOf(request.kind);
+  std::fprintf(stderr, "%s\n", codeload::PortLine(portName, devices.DevicePath(portName)).c_str());
+  // A failed open says why right before the procedure's own box.
+  codeload::ReportingSerialDevices reporting(
+      devices, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
   platform::SystemClock clock;
   codeload::TerminalHost host(clock, request.kind, request.code, ConfirmationFor(request));
-  CDownloadProcedure procedure(host, devices, clock);
+  CDownloadProcedure procedure(host, reporting, clock);
 
   if (request.kind == CodeKind::Carton) {
     procedure.OnSendCartonCode();
