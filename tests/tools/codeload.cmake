@@ -1,6 +1,6 @@
 # The loader end to end against the simulator, both run from their build paths.
 codepanel_test(codeload_e2e_test codeload_e2e_test.cpp)
-target_link_libraries(codeload_e2e_test PRIVATE codeload_parts)
+target_link_libraries(codeload_e2e_test PRIVATE codeload_parts tools_test_children)
 add_dependencies(codeload_e2e_test codeload scanner-sim)
 target_compile_definitions(codeload_e2e_test PRIVATE
   CODELOAD_BINARY="$<TARGET_FILE:codeload>"

@@ -2,7 +2,6 @@
 // both started here as child processes and always stopped and reaped here. Also the loader's tick
 // loop on virtual time.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "tests/tools/child_process.h"
 #include "tools/codeload/tick_loop.h"
 
 extern char** environ;
@@ -31,230 +31,11 @@ const std::string kCancelled = "La procedura di invio codice sar\u00E0 annullata
 const std::string kNotCompleted = "Procedura di scaricamento codice NON completata !";
 const std::string kCompleted = "Procedura di scaricamento codice terminata correttamente.";
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
-}
-
-// A child process with standard input from the descriptor given (/dev/null when none) and standard
-// output (and, when asked, standard error) on pipes. The destructor ends and reaps it if it still
-// runs.
-class Child {
- public:
-  Child(const std::vector<std::string>& argv, bool captureStderr, int input = -1) {
-    int out[2] = {-1, -1};
-    int err[2] = {-1, -1};
-    if (pipe2(out, O_CLOEXEC) != 0)
-      return;
-    if (captureStderr && pipe2(err, O_CLOEXEC) != 0) {
-      close(out[0]);
-      close(out[1]);
-      return;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (input >= 0) {
-      posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    }
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    if (captureStderr)
-      posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-      args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    if (posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-      m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    m_out = out[0];
-    if (captureStderr) {
-      close(err[1]);
-      m_err = err[0];
-    }
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  ~Child() {
-    if (m_pid > 0 && !m_bReaped) {
-      kill(m_pid, SIGTERM);
-      if (!WaitFor(2s)) {
-        kill(m_pid, SIGKILL);
-        WaitFor(5s);
-      }
-    }
-    if (m_out >= 0)
-      close(m_out);
-    if (m_err >= 0)
-      close(m_err);
-  }
-
-  bool Started() const { return m_pid > 0; }
-
-  // The next line of standard output, waiting until the deadline; false at its end or on time.
-  bool ReadLine(std::string& line, Clock::time_point deadline) {
-    for (;;) {
-      const std::size_t end = m_outBuffer.find('\n');
-      if (end != std::string::npos) {
-        line = m_outBuffer.substr(0, end);
-        m_outBuffer.erase(0, end + 1);
-        return true;
-      }
-      if (m_out < 0 || !Fill(m_out, m_outBuffer, deadline))
-        return false;
-    }
-  }
-
-  // Reads both streams to their end, then reaps; kills the child if it outlives the deadline.
-  void ReadToEnd(std::string& out, std::string& err, Clock::time_point deadline) {
-    while (m_out >= 0 || m_err >= 0) {
-      pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      if (left <= 0ms || poll(fds, 2, static_cast<int>(left.count())) <= 0) {
-        ADD_FAILURE() << "child still running at the deadline";
-        kill(m_pid, SIGKILL);
-        break;
-      }
-      Drain(fds[0], m_out, m_outBuffer);
-      Drain(fds[1], m_err, m_errBuffer);
-    }
-    out = std::move(m_outBuffer);
-    err = std::move(m_errBuffer);
-  }
-
-  // The exit status, or -1 when the child did not exit normally.
-  int Reap() {
-    int status = 0;
-    if (m_pid <= 0 || waitpid(m_pid, &status, 0) != m_pid)
-      return -1;
-    m_bReaped = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  // True once the child is reaped within the time given.
-  bool WaitFor(std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-      int status = 0;
-      const pid_t done = waitpid(m_pid, &status, WNOHANG);
-      if (done == m_pid || done < 0) {
-        m_bReaped = true;
-        return true;
-      }
-      usleep(5000);
-    }
-    return false;
-  }
-
-  static bool Fill(int fd, std::string& buffer, Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    pollfd pfd{fd, POLLIN, 0};
-    if (left <= 0ms || poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
-      return false;
-    char chunk[4096];
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0)
-      return false;
-    buffer.append(chunk, static_cast<std::size_t>(n));
-    return true;
-  }
-
-  static void Drain(const pollfd& pfd, int& fd, std::string& buffer) {
-    if (fd < 0 || (pfd.revents & (POLLIN | POLLHUP | POLLERR)) == 0)
-      return;
-    char chunk[4096];
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n > 0) {
-      buffer.append(chunk, static_cast<std::size_t>(n));
-    } else {
-      close(fd);
-      fd = -1;
-    }
-  }
-
-  pid_t m_pid = -1;
-  bool m_bReaped = false;
-  int m_out = -1;
-  int m_err = -1;
-  std::string m_outBuffer;
-  std::string m_errBuffer;
-};
-
-// One scanner simulator on its pseudo-terminal; its standard error stays the test's.
-class ScannerSim {
- public:
-  explicit ScannerSim(std::vector<std::string> options = {})
-      : m_child(WithBinary(std::move(options)), false) {
-    if (!m_child.Started() || !m_child.ReadLine(m_path, Clock::now() + 5s))
-      m_path.clear();
-  }
-
-  const std::string& Path() const { return m_path; }
-
-  // The lines printed until one begins with prefix (that one included) or the time runs out.
-  std::vector<std::string> LinesUntil(std::string_view prefix, std::chrono::milliseconds limit) {
-    std::vector<std::string> lines;
-    const auto deadline = Clock::now() + limit;
-    std::string line;
-    while (m_child.ReadLine(line, deadline)) {
-      lines.push_back(line);
-      if (line.starts_with(prefix))
-        break;
-    }
-    return lines;
-  }
-
- private:
-  static std::vector<std::string> WithBinary(std::vector<std::string> options) {
-    options.insert(options.begin(), SCANNER_SIM_BINARY);
-    return options;
-  }
-
-  Child m_child;
-  std::string m_path;
-};
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-  double seconds = 0;
-};
-
-Outcome Codeload(std::vector<std::string> args, int input = -1) {
-  args.insert(args.begin(), CODELOAD_BINARY);
-  const auto start = Clock::now();
-  Child child(args, true, input);
-  Outcome run;
-  if (!child.Started()) {
-    ADD_FAILURE() << "codeload did not start";
-    return run;
-  }
-  child.ReadToEnd(run.out, run.err, start + 15s);
-  run.status = child.Reap();
-  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  return run;
-}
+using tools_test::Codeload;
+using tools_test::Contains;
+using tools_test::Outcome;
+using tools_test::ScannerSim;
+using tools_test::SplitLines;
 
 // The log of a download that goes through, as the operator reads it: code holds each code
 // character as it shows.
