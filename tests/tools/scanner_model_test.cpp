@@ -33,6 +33,9 @@ void PrintTo(const Frame& frame, std::ostream* os) {
   if (frame.downloaded) {
     *os << ", downloaded " << Hex(*frame.downloaded);
   }
+  if (frame.abandonedDownload) {
+    *os << ", after an abandoned download";
+  }
   *os << "}";
 }
 
@@ -211,6 +214,59 @@ TEST(ScannerModelTest, UnknownBytesResynchroniseOnTheNextEsc) {
   EXPECT_EQ(frames[6], Unknown("\x1B"));
   EXPECT_EQ(frames[7], Unknown("\x1B"));
   EXPECT_EQ(model.HeldCode(), "NOISE");
+}
+
+// The scanner is in programming mode from ESC [ C to ESC [ A; a download that ends any other way
+// is reported once, by the frame of the next opening or by the hang-up.
+TEST(ScannerModelTest, ReportsADownloadLeftInProgrammingMode) {
+  std::vector<std::string> cut = DownloadWrites("CUT");
+  cut.resize(10);  // the opening exchange and eight positions
+  const std::string upToLength = Joined(DownloadWrites("1234")).substr(0, 2 * 3 + 33 * 4);
+  struct Case {
+    const char* name;
+    std::string received;
+    long abandonedFrames;
+    bool leftAtHangUp;
+  };
+  const Case cases[] = {
+      {"nothing received", "", 0, false},
+      {"a whole download", Joined(DownloadWrites("OK")), 0, false},
+      {"cut after eight positions", Joined(cut), 0, true},
+      {"only the first opening command", kOpen1, 0, true},
+      {"the opening exchange only", kOpen1 + kOpen2, 0, true},
+      {"up to the length command", upToLength, 0, true},
+      {"up to the first closing command", upToLength + kClose1, 0, true},
+      // A closing with no length command ends programming mode, though it holds no new code.
+      {"opened and closed", kOpen1 + kOpen2 + kClose1 + kClose2, 0, false},
+      {"closings alone", kClose1 + kClose2, 0, false},
+      {"a whole download after a cut one", Joined(cut) + Joined(DownloadWrites("OK")), 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScannerModel model;
+    const std::vector<Frame> frames = model.Feed(c.received);
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [](const Frame& frame) { return frame.abandonedDownload; }),
+              c.abandonedFrames);
+    EXPECT_EQ(model.HangUp(), c.leftAtHangUp);
+    EXPECT_FALSE(model.HangUp()) << "reported twice";
+  }
+
+  // Each opening that comes before a closing tells of the download before it, here the cut one
+  // and then the lone opening command; the download after them goes through as usual.
+  ScannerModel model;
+  const std::vector<Frame> frames =
+      model.Feed(Joined(cut) + kOpen1 + Joined(DownloadWrites("AGAIN")));
+  ASSERT_EQ(frames.size(), 10u + 1u + 37u);
+  EXPECT_FALSE(frames[0].abandonedDownload);
+  EXPECT_EQ(frames[10].bytes, kOpen1);
+  EXPECT_TRUE(frames[10].abandonedDownload);
+  EXPECT_TRUE(frames[11].abandonedDownload);
+  EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                          [](const Frame& frame) { return frame.abandonedDownload; }),
+            2);
+  EXPECT_EQ(frames.back().downloaded, std::optional<std::string>("AGAIN"));
+  EXPECT_FALSE(model.HangUp());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // scanner-sim: a code-reading scanner on a pseudo-terminal, for tests, demos and commissioning
-// without a machine. One poll() loop serves the master, the replies falling due and the signals;
-// replies wait in a queue with the time each is due, so a delayed or split reply never blocks the
-// loop.
+// without a machine. One poll() loop serves the master, the client's closes, the replies falling
+// due and the signals; replies wait in a queue with the time each is due, so a delayed or split
+// reply never blocks the loop.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -31,6 +31,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kSplitGap{100};
+constexpr char kLeftInProgrammingMode[] =
+    "download ended without its closing exchange: the scanner is left in programming mode";
 
 // Written by the signal handler, polled by the loop: a signal then ends poll() without a race.
 int g_signalPipe[2] = {-1, -1};
@@ -91,14 +93,19 @@ struct PendingWrite {
 
 class Simulator {
  public:
-  Simulator(int masterFd, const scanner_sim::SimOptions& options)
-      : m_masterFd(masterFd), m_delay(options.delayMs), m_model(options.misbehaviour) {}
+  Simulator(scanner_sim::PseudoTerminal& terminal, const scanner_sim::SimOptions& options)
+      : m_terminal(terminal),
+        m_masterFd(terminal.MasterFd()),
+        m_delay(options.delayMs),
+        m_model(options.misbehaviour) {}
 
   // Serves the pseudo-terminal until a signal (true) or until it fails (false).
   bool Run() {
     for (;;) {
-      pollfd fds[2] = {{m_masterFd, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
-      if (poll(fds, 2, PollTimeout()) < 0) {
+      pollfd fds[3] = {{m_masterFd, POLLIN, 0},
+                       {g_signalPipe[0], POLLIN, 0},
+                       {m_terminal.ClosesFd(), POLLIN, 0}};
+      if (poll(fds, 3, PollTimeout()) < 0) {
         if (errno == EINTR) {
           continue;
         }
@@ -115,6 +122,15 @@ class Simulator {
         // Cannot happen while the slave is held open; stop rather than spin on it.
         errno = EIO;
         return Fail("pseudo-terminal hung up");
+      }
+      if ((fds[2].revents & POLLIN) && m_terminal.TakeCloses()) {
+        // What the client wrote before it closed may still be on its way to the master.
+        if (!ReadAll()) {
+          return false;
+        }
+        if (m_model.HangUp()) {
+          PrintLine(kLeftInProgrammingMode);
+        }
       }
       SendDue();
     }
@@ -153,12 +169,15 @@ class Simulator {
 
   void Take(std::string_view received) {
     for (const scanner_sim::Frame& frame : m_model.Feed(received)) {
+      if (frame.abandonedDownload) {
+        PrintLine(kLeftInProgrammingMode);
+      }
       const bool unknown = frame.kind == scanner_sim::FrameKind::kUnknown;
       PrintLine((unknown ? "RX unknown: " : "RX: ") + Render(frame.bytes));
       Schedule(frame.reply);
       SendDue();
       if (frame.downloaded) {
-        PrintLine("code: " + platform::Cp1252ToUtf8(*frame.downloaded));
+        PrintLine("code: " + Render(*frame.downloaded));
       }
     }
   }
@@ -204,6 +223,7 @@ class Simulator {
     return false;
   }
 
+  scanner_sim::PseudoTerminal& m_terminal;
   int m_masterFd;
   milliseconds m_delay;
   scanner_sim::ScannerModel m_model;
@@ -227,13 +247,24 @@ int main(int argc, char** argv) {
   }
 
   scanner_sim::PseudoTerminal terminal;
-  if (!terminal.Open(error) || !InstallSignalHandlers(error) ||
-      (!options.linkPath.empty() && !terminal.Link(options.linkPath, error))) {
+  if (!terminal.Open(error) || !InstallSignalHandlers(error)) {
     std::fprintf(stderr, "scanner-sim: %s\n", error.c_str());
     return 1;
   }
+  if (!options.linkPath.empty()) {
+    switch (terminal.Link(options.linkPath, error)) {
+      case scanner_sim::LinkResult::kMade:
+        break;
+      case scanner_sim::LinkResult::kPathTaken:
+        std::fprintf(stderr, "scanner-sim: %s\n", error.c_str());
+        return 2;
+      case scanner_sim::LinkResult::kFailed:
+        std::fprintf(stderr, "scanner-sim: %s\n", error.c_str());
+        return 1;
+    }
+  }
   PrintLine(terminal.SlavePath());
 
-  Simulator simulator(terminal.MasterFd(), options);
+  Simulator simulator(terminal, options);
   return simulator.Run() ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "tools/scanner_sim/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,9 +32,15 @@ std::string LinkTarget(const std::string& path) {
 }  // namespace
 
 PseudoTerminal::~PseudoTerminal() {
-  // Another simulator may have taken the link over since; leave it to that one.
-  if (!m_linkPath.empty() && LinkTarget(m_linkPath) == m_slavePath) {
+  // Someone may have put another file or link in its place since; that one is not ours.
+  struct stat now {};
+  if (!m_linkPath.empty() && lstat(m_linkPath.c_str(), &now) == 0 && S_ISLNK(now.st_mode) &&
+      now.st_dev == m_linkDevice && now.st_ino == m_linkInode &&
+      LinkTarget(m_linkPath) == m_slavePath) {
     unlink(m_linkPath.c_str());
+  }
+  if (m_closesFd >= 0) {
+    close(m_closesFd);
   }
   if (m_slaveFd >= 0) {
     close(m_slaveFd);
@@ -77,6 +84,14 @@ bool PseudoTerminal::Open(std::string& error) {
     error = Failure("open " + m_slavePath);
     return false;
   }
+  // Watched after our own open, so that only other openers' closes show. Without inotify the
+  // simulator only misses telling of a client that went away in the middle of a download.
+  m_closesFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (m_closesFd >= 0 &&
+      inotify_add_watch(m_closesFd, m_slavePath.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    close(m_closesFd);
+    m_closesFd = -1;
+  }
   const int flags = fcntl(m_masterFd, F_GETFL);
   if (flags < 0 || fcntl(m_masterFd, F_SETFL, flags | O_NONBLOCK) != 0) {
     error = Failure("fcntl");
@@ -85,24 +100,42 @@ bool PseudoTerminal::Open(std::string& error) {
   return true;
 }
 
-bool PseudoTerminal::Link(const std::string& path, std::string& error) {
-  struct stat existing {};
-  if (lstat(path.c_str(), &existing) == 0) {
-    if (!S_ISLNK(existing.st_mode)) {
-      error = path + " exists and is not a symbolic link; left as it is";
-      return false;
-    }
-    if (unlink(path.c_str()) != 0) {
-      error = Failure("unlink " + path);
-      return false;
-    }
-  }
+LinkResult PseudoTerminal::Link(const std::string& path, std::string& error) {
+  // symlink() never replaces, so another simulator's link, or a link to a real port, stays
+  // whatever happens between the two programs.
   if (symlink(m_slavePath.c_str(), path.c_str()) != 0) {
+    if (errno == EEXIST) {
+      error = "--link " + path + ": the path exists already; left as it is";
+      return LinkResult::kPathTaken;
+    }
     error = Failure("symlink " + path);
-    return false;
+    return LinkResult::kFailed;
+  }
+  struct stat made {};
+  if (lstat(path.c_str(), &made) != 0) {
+    error = Failure("lstat " + path);
+    return LinkResult::kFailed;
   }
   m_linkPath = path;
-  return true;
+  m_linkDevice = made.st_dev;
+  m_linkInode = made.st_ino;
+  return LinkResult::kMade;
+}
+
+bool PseudoTerminal::TakeCloses() {
+  bool closed = false;
+  alignas(inotify_event) char events[4096];
+  for (;;) {
+    const ssize_t n = read(m_closesFd, events, sizeof events);
+    if (n > 0) {
+      closed = true;  // only close events are watched
+      continue;
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    return closed;
+  }
 }
 
 }  // namespace scanner_sim

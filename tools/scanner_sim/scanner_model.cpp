@@ -106,12 +106,17 @@ void ScannerModel::TakeFrame(FrameKind kind, std::size_t size, int index,
   switch (kind) {
     case FrameKind::kAnswered:
       if (index == kBeginDownload) {
+        frame.abandonedDownload = m_bDownloadOpen;
+        m_bDownloadOpen = true;
         m_positions.fill(kUnused);
         m_length = -1;
-      } else if (index == kEndDownload && m_length >= 0) {
-        m_heldCode.assign(m_positions.data(), static_cast<std::size_t>(m_length));
-        m_length = -1;
-        frame.downloaded = m_heldCode;
+      } else if (index == kEndDownload) {
+        m_bDownloadOpen = false;
+        if (m_length >= 0) {
+          m_heldCode.assign(m_positions.data(), static_cast<std::size_t>(m_length));
+          m_length = -1;
+          frame.downloaded = m_heldCode;
+        }
       }
       frame.reply = ReplyWrites(kAnsweredCommands[index].reply);
       break;
@@ -125,6 +130,14 @@ void ScannerModel::TakeFrame(FrameKind kind, std::size_t size, int index,
       break;
   }
   frames.push_back(std::move(frame));
+}
+
+bool ScannerModel::HangUp() {
+  // The scanner itself knows nothing of the line: it stays as it is, and only the report is
+  // made once.
+  const bool open = m_bDownloadOpen;
+  m_bDownloadOpen = false;
+  return open;
 }
 
 std::vector<std::string> ScannerModel::ReplyWrites(std::string_view reply) const {

@@ -6,10 +6,14 @@
 // then holds the first L code bytes. Bytes that fit no frame are reported as unknown, up to the
 // next ESC, where parsing starts again.
 //
+// From ESC [ C to ESC [ A the scanner is in programming mode. A download that ends without its
+// ESC [ A, because a new ESC [ C comes or the client closes the line, is reported once.
+//
 // Replies come out already spoilt by the misbehaviour options and cut into the writes to make;
 // when and how fast to make them is the caller's business.
 //
 //   Feed      takes received bytes; returns the frames they complete, each with its reply
+//   HangUp    the client closed the line; says whether that left a download open
 //   HeldCode  the code of the last complete download (Windows-1252 bytes)
 #pragma once
 
@@ -43,6 +47,7 @@ struct Frame {
   std::string bytes;               // as received
   std::vector<std::string> reply;  // the writes to make, in order; none when there is no reply
   std::optional<std::string> downloaded;  // the code now held, when this frame ended a download
+  bool abandonedDownload = false;  // this opening came before the previous download's closing
 
   bool operator==(const Frame&) const = default;
 };
@@ -52,6 +57,8 @@ class ScannerModel {
   explicit ScannerModel(const Misbehaviour& misbehaviour = {}) : m_misbehaviour(misbehaviour) {}
 
   std::vector<Frame> Feed(std::string_view received);
+  // True when a download was open, not yet reported as abandoned.
+  bool HangUp();
   const std::string& HeldCode() const { return m_heldCode; }
 
  private:
@@ -61,7 +68,8 @@ class ScannerModel {
   Misbehaviour m_misbehaviour;
   std::string m_pending;  // received bytes not yet part of a frame
   std::array<char, 32> m_positions{};
-  int m_length = -1;  // -1 until the length command of this download
+  int m_length = -1;             // -1 until the length command of this download
+  bool m_bDownloadOpen = false;  // in programming mode, and not yet reported as left there
   std::string m_heldCode;
 };
 

@@ -1,7 +1,9 @@
 #include "tools/scanner_sim/sim_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <vector>
 
 namespace scanner_sim {
 
@@ -20,6 +22,26 @@ constexpr Flag kFlags[] = {
     {"--lower-case", &Misbehaviour::lowerCase}, {"--split", &Misbehaviour::split},
     {"--prefix", &Misbehaviour::prefix},        {"--suffix", &Misbehaviour::suffix},
 };
+
+// Options that make no sense together. A silent scanner never replies, so nothing is left for the
+// reply options to shape or to delay; all the others combine (a wrong letter in lower case, a
+// split reply between CR LF pairs).
+struct Conflict {
+  std::string_view first;
+  std::string_view second;
+  std::string_view why;
+};
+
+constexpr std::string_view kNeverReplies = "a silent scanner never replies";
+constexpr Conflict kConflicts[] = {
+    {"--silent", "--wrong-reply", kNeverReplies}, {"--silent", "--lower-case", kNeverReplies},
+    {"--silent", "--split", kNeverReplies},       {"--silent", "--prefix", kNeverReplies},
+    {"--silent", "--suffix", kNeverReplies},      {"--silent", "--delay", kNeverReplies},
+};
+
+bool Given(const std::vector<std::string_view>& given, std::string_view name) {
+  return std::find(given.begin(), given.end(), name) != given.end();
+}
 
 bool ParseDelay(std::string_view text, unsigned& ms) {
   unsigned value = 0;
@@ -42,7 +64,8 @@ const char kUsage[] =
     "first line, then logs every frame received (RX), every reply sent (TX) and each code\n"
     "downloaded. Runs until interrupted.\n"
     "\n"
-    "  --link PATH     also make PATH a symbolic link to the pseudo-terminal (removed on exit)\n"
+    "  --link PATH     also make PATH, which must not exist yet, a symbolic link to the\n"
+    "                  pseudo-terminal (removed on exit)\n"
     "  --delay MS      wait MS milliseconds before each reply (default 0, at most 60000)\n"
     "  --silent        never reply\n"
     "  --wrong-reply   reply with the wrong letter after ESC\n"
@@ -50,10 +73,16 @@ const char kUsage[] =
     "  --split         send each reply in two halves, 100 ms apart\n"
     "  --prefix        send CR LF before each reply\n"
     "  --suffix        send CR LF after each reply\n"
-    "  --help          show this text\n";
+    "  --help          show this text\n"
+    "\n"
+    "The reply options combine, except with --silent. A download that ends without its\n"
+    "closing exchange (the client closes the line, or opens a new download) is told in a line.\n"
+    "Exit status: 0 when interrupted, 1 when the pseudo-terminal fails, 2 on a usage error or\n"
+    "a --link PATH that exists already.\n";
 
 ParseResult ParseOptions(int argc, const char* const* argv, SimOptions& options,
                          std::string& error) {
+  std::vector<std::string_view> given;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
@@ -67,9 +96,16 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions& options,
       }
     }
     if (known) {
+      given.push_back(arg);
       continue;
     }
     if (arg == "--link" || arg == "--delay") {
+      // A second value would silently replace the first.
+      if (Given(given, arg)) {
+        error = std::string(arg) + " given twice";
+        return ParseResult::kBadUsage;
+      }
+      given.push_back(arg);
       if (i + 1 >= argc) {
         error = std::string(arg) + " needs a value";
         return ParseResult::kBadUsage;
@@ -90,6 +126,13 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions& options,
     }
     error = "unknown argument '" + std::string(arg) + "'";
     return ParseResult::kBadUsage;
+  }
+  for (const Conflict& conflict : kConflicts) {
+    if (Given(given, conflict.first) && Given(given, conflict.second)) {
+      error = std::string(conflict.first) + " and " + std::string(conflict.second) +
+              " cannot be combined: " + std::string(conflict.why);
+      return ParseResult::kBadUsage;
+    }
   }
   return ParseResult::kRun;
 }
