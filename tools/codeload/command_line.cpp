@@ -1,8 +1,11 @@
 #include "tools/codeload/command_line.h"
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "platform/cp1252.h"
+#include "scanner/comm_log.h"
 
 namespace codeload {
 
@@ -17,6 +20,41 @@ bool AddPort(std::string_view value, Request& out, std::string& error) {
     return false;
   }
   out.ports.push_back(mapping);
+  return true;
+}
+
+std::string Option(const platform::PortMapping& port) {
+  return "--port " + port.name + "=" + port.path;
+}
+
+// Two spellings of one device (a by-path link and its target, "/dev/./x") count as the same once
+// both exist; a path that does not exist can only be compared as it is written.
+bool SameDevice(const std::string& a, const std::string& b) {
+  if (a == b)
+    return true;
+  std::error_code failedA;
+  std::error_code failedB;
+  const std::filesystem::path realA = std::filesystem::canonical(a, failedA);
+  const std::filesystem::path realB = std::filesystem::canonical(b, failedB);
+  return !failedA && !failedB && realA == realB;
+}
+
+// One port mapped twice would leave it to the order of the options which device is used; two
+// ports on one device would load both scanners' codes into the same scanner.
+bool CheckPorts(const std::vector<platform::PortMapping>& ports, std::string& error) {
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (ports[i].name == ports[j].name) {
+        error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[i].name + " twice";
+        return false;
+      }
+      if (SameDevice(ports[i].path, ports[j].path)) {
+        error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[j].name + " and " +
+                ports[i].name + " to the same device";
+        return false;
+      }
+    }
+  }
   return true;
 }
 
@@ -52,6 +90,8 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
     }
   }
 
+  if (!CheckPorts(out.ports, error))
+    return false;
   if (operands.empty()) {
     error = "missing the kind of code (carton or leaflet) and the CODE";
     return false;
@@ -81,6 +121,17 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
   return true;
 }
 
+std::string ControlByteNotice(const std::string& code) {
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(code[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      return std::string("codeload: CODE holds ") + kByteNames[byte] + " at position " +
+             std::to_string(i + 1) + "; control bytes (00-1F, 7F) cannot be sent";
+    }
+  }
+  return {};
+}
+
 const char* HelpText() {
   return "usage: codeload [--port COMn=PATH]... [--yes] carton|leaflet CODE\n"
          "\n"
@@ -97,8 +148,19 @@ const char* HelpText() {
          "  --                end of options, for a CODE that begins with '-'\n"
          "\n"
          "The communication log goes to standard output, message boxes to standard error.\n"
-         "Exit status: 0 code loaded, 1 download failed or code length refused,\n"
-         "2 usage error, 3 download not confirmed.\n";
+         "Once the download has begun, SIGINT (Ctrl-C), SIGTERM, SIGHUP and SIGPIPE (a closed\n"
+         "standard output) wait until the scanner has had its closing exchange, at most some\n"
+         "11 s: a scanner is never left in programming mode. A closed standard output only ends\n"
+         "the log. Until then, while the question is asked, they act as usual: nothing has been\n"
+         "sent yet.\n"
+         "\n"
+         "Exit status:\n"
+         "  0 code loaded\n"
+         "  1 download failed, or code refused (length, or a control byte 00-1F or 7F)\n"
+         "  2 usage error\n"
+         "  3 download not confirmed\n"
+         "  128+N  signal N came during the download, which then ran to its end: its own\n"
+         "         outcome is in the log (129 SIGHUP, 130 SIGINT, 141 SIGPIPE, 143 SIGTERM)\n";
 }
 
 }  // namespace codeload

@@ -1,6 +1,12 @@
 // The command line of codeload:
 //   codeload [--port COMn=PATH]... [--yes] carton|leaflet CODE
 // CODE arrives as UTF-8 and leaves as the Windows-1252 bytes the scanner stores.
+//
+//   ParseCommandLine   the request, or a usage error; a port mapped twice, or two ports mapped
+//                      to one device, is a usage error
+//   ControlByteNotice  the line that names a code's first control byte, before the procedure
+//                      refuses the code
+//   HelpText           the --help text
 #pragma once
 
 #include <string>
@@ -24,6 +30,10 @@ inline constexpr const char* kUsage =
 
 // False on a usage error, with error telling the operator what is wrong (UTF-8).
 bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::string& error);
+
+// "codeload: CODE holds <ESC> at position 3; ..." for the first control byte (00-1F, 7F) in code,
+// in the log's notation and counted from 1; empty when code holds none.
+std::string ControlByteNotice(const std::string& code);
 
 // The --help text (UTF-8).
 const char* HelpText();

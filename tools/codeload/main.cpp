@@ -9,9 +9,9 @@
 #include "platform/posix_serial.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
+#include "tools/codeload/guarded_exchange.h"
 #include "tools/codeload/open_report.h"
 #include "tools/codeload/terminal_host.h"
-#include "tools/codeload/tick_loop.h"
 
 namespace {
 
@@ -38,6 +38,11 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
+  // The procedure refuses such a code with its own box; this line says which byte it was.
+  const std::string controlByte = codeload::ControlByteNotice(request.code);
+  if (!controlByte.empty())
+    std::fprintf(stderr, "%s\n", controlByte.c_str());
+
   platform::PosixSerialDevices devices;
   for (const platform::PortMapping& port : request.ports)
     devices.MapPort(port.name, port.path);
@@ -56,8 +61,8 @@ int main(int argc, char* argv[]) {
   } else {
     procedure.OnSendLeafletCode();
   }
-  codeload::RunTicks(
-      clock, host.TimerStartedAt() + host.TimerPeriod(), host.TimerPeriod(),
-      [&host] { return host.TimerRunning(); }, [&procedure] { procedure.OnTimer(); });
+  const int interruptedBy = codeload::RunGuardedExchange(clock, host, procedure);
+  if (interruptedBy != 0)
+    return codeload::kExitSignalBase + interruptedBy;
   return host.ExitStatus();
 }

@@ -6,15 +6,6 @@
 
 namespace codeload {
 
-namespace {
-
-void WriteLine(const std::string& text, std::FILE* stream) {
-  std::fwrite(text.data(), 1, text.size(), stream);
-  std::fputc('\n', stream);
-}
-
-}  // namespace
-
 TerminalHost::TerminalHost(platform::Clock& clock, CodeKind kind, std::string code,
                            Confirmation confirmation, std::FILE* log, std::FILE* boxes,
                            std::FILE* answers)
@@ -31,8 +22,7 @@ std::string TerminalHost::CodeFieldText(CodeKind kind) {
 }
 
 BoxResult TerminalHost::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-  WriteLine(platform::Cp1252ToUtf8(text), m_boxes);
-  std::fflush(m_boxes);
+  m_boxes.WriteLine(platform::Cp1252ToUtf8(text));
   if (buttons == BoxButtons::YesNo) {
     if (Ask())
       return BoxResult::Yes;
@@ -47,27 +37,24 @@ BoxResult TerminalHost::MessageBox(const std::string& text, BoxIcon icon, BoxBut
 }
 
 bool TerminalHost::Ask() {
-  std::fputs("[s/N] ", m_boxes);
+  m_boxes.Write("[s/N] ");
   switch (m_confirmation) {
     case Confirmation::AssumeYes:
-      std::fputs("s (--yes)\n", m_boxes);
-      std::fflush(m_boxes);
+      m_boxes.WriteLine("s (--yes)");
       return true;
     case Confirmation::NoTerminal:
-      std::fputs("N (no terminal to ask on; --yes confirms)\n", m_boxes);
-      std::fflush(m_boxes);
+      m_boxes.WriteLine("N (no terminal to ask on; --yes confirms)");
       return false;
     case Confirmation::AskOnTerminal:
       break;
   }
-  std::fflush(m_boxes);
   // The default button is No: only an answer that begins with s (si) or y (yes) confirms.
   const int first = std::fgetc(m_answers);
   int c = first;
   while (c != EOF && c != '\n')
     c = std::fgetc(m_answers);
   if (first == EOF)
-    std::fputc('\n', m_boxes);
+    m_boxes.Write("\n");
   return first == 's' || first == 'S' || first == 'y' || first == 'Y';
 }
 
@@ -85,8 +72,11 @@ void TerminalHost::StopTimer(std::uint32_t) {
 }
 
 void TerminalHost::AppendLog(const std::string& line) {
-  WriteLine(platform::Cp1252ToUtf8(line), m_log);
-  std::fflush(m_log);
+  m_log.WriteLine(platform::Cp1252ToUtf8(line));
+}
+
+void TerminalHost::Say(const std::string& line) {
+  m_boxes.WriteLine(line);
 }
 
 int TerminalHost::ExitStatus() const {

@@ -1,10 +1,11 @@
 // TerminalHost: the download procedure's host on a terminal, for the command-line loader.
 //
-// The log goes to standard output, one line at a time and flushed at once, so that a reader sees
-// the exchange as it happens. Message boxes go to standard error; OK boxes return at once and the
-// YesNo confirmation is asked on the terminal, or answered Yes in advance by --yes. Texts are
-// Windows-1252 inside and UTF-8 on the terminal. The timer is a flag with its period and start
-// time: the caller's tick loop does the ticking.
+// The log goes to standard output, one line at a time and written at once, so that a reader sees
+// the exchange as it happens; a reader that goes away ends the log, never the download (see
+// LineWriter). Message boxes and the loader's own notices go to standard error; OK boxes return
+// at once and the YesNo confirmation is asked on the terminal, or answered Yes in advance by
+// --yes. Texts are Windows-1252 inside and UTF-8 on the terminal. The timer is a flag with its
+// period and start time: the caller's tick loop does the ticking.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "platform/clock.h"
 #include "scanner/download_host.h"
+#include "tools/codeload/line_writer.h"
 
 namespace codeload {
 
@@ -38,6 +40,9 @@ class TerminalHost final : public DownloadHost {
   void ClearLog() override {}
   void AppendLog(const std::string& line) override;
 
+  // A line of the loader's own (UTF-8) on the message boxes' stream.
+  void Say(const std::string& line);
+
   bool TimerRunning() const { return m_bTimerRunning; }
   std::uint32_t TimerStartedAt() const { return m_nTimerStart; }
   std::uint32_t TimerPeriod() const { return m_nTimerPeriod; }
@@ -52,8 +57,8 @@ class TerminalHost final : public DownloadHost {
   CodeKind m_kind;
   std::string m_code;
   Confirmation m_confirmation;
-  std::FILE* m_log;
-  std::FILE* m_boxes;
+  LineWriter m_log;
+  LineWriter m_boxes;
   std::FILE* m_answers;
 
   bool m_bTimerRunning = false;

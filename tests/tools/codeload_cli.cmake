@@ -1,0 +1,7 @@
+# The loader's command line, its output and its behaviour under signals, the last two end to end.
+codepanel_test(codeload_cli_test
+  codeload_command_line_test.cpp
+  codeload_output_test.cpp
+  codeload_signal_test.cpp
+)
+target_link_libraries(codeload_cli_test PRIVATE codeload_parts tools_test_children)
