@@ -1,0 +1,114 @@
+#include "app/command_line.h"
+
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kPortOption = "--port";
+
+// Qt's documented options of QGuiApplication, QApplication and the X11 platform, in the spelling
+// with one dash; Qt takes each with two dashes as well.
+struct QtOption {
+  std::string_view name;
+  bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {"-platform", true},     {"-platformpluginpath", true}, {"-platformtheme", true},
+    {"-plugin", true},       {"-qwindowgeometry", true},    {"-qwindowicon", true},
+    {"-qwindowtitle", true}, {"-reverse", false},           {"-session", true},
+    {"-display", true},      {"-geometry", true},           {"-style", true},
+    {"-stylesheet", true},   {"-widgetcount", false},
+};
+// The ones Qt also takes with the value attached: -style=NAME.
+constexpr std::string_view kQtAttachedOptions[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
+
+const QtOption* FindQtOption(std::string_view arg) {
+  if (arg.substr(0, 2) == "--")
+    arg.remove_prefix(1);
+  for (const QtOption& option : kQtOptions) {
+    if (arg == option.name)
+      return &option;
+  }
+  return nullptr;
+}
+
+bool IsAttachedQtOption(std::string_view arg) {
+  if (arg.substr(0, 2) == "--")
+    arg.remove_prefix(1);
+  for (const std::string_view prefix : kQtAttachedOptions) {
+    if (arg.size() > prefix.size() && arg.substr(0, prefix.size()) == prefix)
+      return true;
+  }
+  return false;
+}
+
+bool AddPort(std::string_view value, AppOptions& options, std::string& error) {
+  platform::PortMapping mapping;
+  if (!platform::ParsePortMapping(value, mapping)) {
+    error = "bad --port value '" + std::string(value) + "': expected COMn=PATH with n 1..4";
+    return false;
+  }
+  options.ports.push_back(mapping);
+  return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.size() < 2 || arg[0] != '-') {
+      error = "unexpected argument '" + std::string(arg) + "'";
+      return false;
+    }
+    if (arg == "--help" || arg == "-h") {
+      out.help = true;
+      return true;
+    }
+    if (arg == "--no-power-off") {
+      out.options.noPowerOff = true;
+    } else if (arg == "--exit-after-first-frame") {
+      out.exitAfterFirstFrame = true;
+    } else if (arg == kPortOption) {
+      if (i + 1 == argc) {
+        error = "option '--port' needs a value COMn=PATH";
+        return false;
+      }
+      if (!AddPort(argv[++i], out.options, error))
+        return false;
+    } else if (arg.substr(0, kPortOption.size() + 1) == "--port=") {
+      if (!AddPort(arg.substr(kPortOption.size() + 1), out.options, error))
+        return false;
+    } else if (const QtOption* qt = FindQtOption(arg)) {
+      if (!qt->takesValue)
+        continue;
+      // A value that is one of our own options would be eaten by Qt: "-style --no-power-off"
+      // must not quietly power the machine off for real.
+      if (i + 1 == argc || std::string_view(argv[i + 1]).substr(0, 2) == "--") {
+        error = "option '" + std::string(arg) + "' needs a value";
+        return false;
+      }
+      ++i;
+    } else if (!IsAttachedQtOption(arg)) {
+      error = "unknown option '" + std::string(arg) + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+const char* HelpText() {
+  return "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]\n"
+         "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n"
+         "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
+         "  --port COMn=PATH  the device that COMn (n 1-4) denotes; by default /dev/ttyS0-3\n"
+         "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
+         "  --help            this text\n"
+         "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
+         "frame\n"
+         "Qt options go to Qt: -platform NAME, -style NAME, -stylesheet FILE, -display HOST:N,\n"
+         "-geometry WxH+X+Y, -qwindowgeometry WxH+X+Y, -qwindowtitle TITLE, -qwindowicon FILE,\n"
+         "-platformtheme NAME, -platformpluginpath PATH, -plugin NAME, -session ID, -reverse,\n"
+         "-widgetcount, -qmljsdebugger=...\n"
+         "Exit status: 0 after the panel or --help, 2 usage error.\n";
+}

@@ -1,0 +1,30 @@
+// codepanel's command line, read before QApplication exists, so that --help and a usage error
+// need no display (QApplication's constructor ends the program when it cannot reach one):
+//
+//   codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]
+//
+// Qt's documented options (-platform NAME, -style NAME, -display HOST:N, -geometry WxH+X+Y, ...)
+// are recognised with their values and left in argv, so QApplication takes them out and applies
+// them itself; anything else is a usage error.
+//
+//   ParseCommandLine(argc, argv, out, error)   false on a usage error, with error naming it
+//   HelpText()                                 the --help text
+#pragma once
+
+#include <string>
+
+#include "app/panel_app.h"
+
+struct CommandLine {
+  AppOptions options;
+  bool help = false;
+  bool exitAfterFirstFrame = false;  // for benchmarks
+};
+
+inline constexpr const char* kUsage =
+    "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]";
+
+// argv is only read. On a usage error `out` may be partly filled.
+bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error);
+
+const char* HelpText();

@@ -1,0 +1,103 @@
+// The real codepanel program run as a child process, with no display to reach: only --help,
+// usage errors, and one run that ends by itself after its first frame, with "Spegni" disarmed.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+namespace {
+
+constexpr int kLimitMs = 30000;
+
+struct ChildRun {
+  int exitCode = -1;
+  bool crashed = true;
+  std::string out;
+  std::string err;
+};
+
+ChildRun RunCodepanel(const QStringList& args,
+                      const QString& program = QStringLiteral(CODEPANEL_EXE)) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    environment.remove(QString::fromLatin1(name));
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(program, args);
+  ChildRun run;
+  if (!process.waitForFinished(kLimitMs)) {
+    process.kill();
+    process.waitForFinished(kLimitMs);
+    ADD_FAILURE() << "codepanel did not end within " << kLimitMs << " ms";
+    return run;
+  }
+  run.crashed = process.exitStatus() != QProcess::NormalExit;
+  run.exitCode = process.exitCode();
+  run.out = process.readAllStandardOutput().toStdString();
+  run.err = process.readAllStandardError().toStdString();
+  return run;
+}
+
+const std::string kUsage =
+    "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]";
+
+TEST(CodepanelProgram, HelpNeedsNoDisplay) {
+  for (const QStringList& args :
+       {QStringList{"--help"}, QStringList{"-platform", "offscreen", "--help"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const ChildRun run = RunCodepanel(args);
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.substr(0, kUsage.size() + 1), kUsage + '\n');
+    EXPECT_NE(run.out.find("--no-power-off  "), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST(CodepanelProgram, UsageErrorsNameTheArgumentThenTheUsage) {
+  struct Case {
+    QStringList args;
+    std::string first;
+  };
+  const Case cases[] = {
+      {{"--x"}, "codepanel: unknown option '--x'"},
+      {{"--no-power-off", "foo"}, "codepanel: unexpected argument 'foo'"},
+      {{"--port", "COM9=/dev/null"},
+       "codepanel: bad --port value 'COM9=/dev/null': expected COMn=PATH with n 1..4"},
+      {{"-platform", "offscreen", "--bogus"}, "codepanel: unknown option '--bogus'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const ChildRun run = RunCodepanel(c.args);
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, c.first + '\n' + kUsage + '\n');
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// Qt's options reach Qt: with no display anywhere the panel comes up only because -platform
+// offscreen got through, in either spelling. A copy in a temporary folder keeps the settings file
+// it writes beside itself out of the build.
+TEST(CodepanelProgram, QtOptionsPassThroughToQt) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString copy = folder.filePath(QStringLiteral("codepanel"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(CODEPANEL_EXE), copy));
+  for (const QStringList& args :
+       {QStringList{"-platform", "offscreen", "-style", "fusion", "-reverse"},
+        QStringList{"--platform", "offscreen", "-qwindowgeometry", "700x500+10+10"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const ChildRun run =
+        RunCodepanel(args + QStringList{"--no-power-off", "--exit-after-first-frame"}, copy);
+    EXPECT_FALSE(run.crashed) << run.err;
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("first frame: "), std::string::npos) << run.out;
+  }
+}
+
+}  // namespace

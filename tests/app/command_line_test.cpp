@@ -1,0 +1,92 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+  bool ok = false;
+  std::string error;
+  CommandLine line;
+};
+
+Parsed Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "codepanel");
+  Parsed parsed;
+  parsed.ok =
+      ParseCommandLine(static_cast<int>(args.size()), args.data(), parsed.line, parsed.error);
+  return parsed;
+}
+
+TEST(CommandLine, OwnOptionsAreReadAndQtOptionsAreSteppedOverWithTheirValues) {
+  struct Case {
+    std::vector<const char*> args;
+    bool noPowerOff;
+    std::size_t ports;
+  };
+  const Case cases[] = {
+      {{}, false, 0},
+      {{"--no-power-off"}, true, 0},
+      {{"--port", "COM1=/dev/pts/3", "--port=COM2=/dev/ttyUSB0"}, false, 2},
+      // Qt's values are never read as ours, nor as stray arguments.
+      {{"-platform", "offscreen", "--no-power-off"}, true, 0},
+      {{"--platform", "offscreen:fontengine=freetype", "-style", "fusion"}, false, 0},
+      {{"-style=fusion", "--stylesheet=panel.qss", "-reverse", "-widgetcount"}, false, 0},
+      {{"-display", ":1", "-geometry", "640x480+0+0", "-qwindowgeometry", "800x600"}, false, 0},
+      {{"-qwindowtitle", "panel", "-qwindowicon", "x.png", "-platformtheme", "gtk3"}, false, 0},
+      {{"-platformpluginpath", "/opt/qt", "-plugin", "evdevtouch", "-session", "s1"}, false, 0},
+      {{"-qmljsdebugger=port:1234", "--port", "COM4=/dev/ttyS9", "--no-power-off"}, true, 1},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse(c.args);
+    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args.front());
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_FALSE(parsed.line.help);
+    EXPECT_EQ(parsed.line.options.noPowerOff, c.noPowerOff);
+    EXPECT_EQ(parsed.line.options.ports.size(), c.ports);
+  }
+
+  const Parsed ports = Parse({"--port", "COM1=/dev/pts/3", "--port=COM2=/dev/ttyUSB0"});
+  ASSERT_EQ(ports.line.options.ports.size(), 2u);
+  EXPECT_EQ(ports.line.options.ports[1].name, "COM2");
+  EXPECT_EQ(ports.line.options.ports[1].path, "/dev/ttyUSB0");
+
+  for (const auto& args : std::vector<std::vector<const char*>>{
+           {"--help"}, {"-h"}, {"-platform", "offscreen", "--help"}, {"--help", "--bogus"}}) {
+    const Parsed parsed = Parse(args);
+    EXPECT_TRUE(parsed.ok && parsed.line.help) << args.front();
+  }
+  EXPECT_TRUE(Parse({"--exit-after-first-frame"}).line.exitAfterFirstFrame);
+}
+
+TEST(CommandLine, UsageErrorsNameTheArgument) {
+  struct Case {
+    std::vector<const char*> args;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--x"}, "unknown option '--x'"},
+      {{"-x"}, "unknown option '-x'"},
+      {{"--"}, "unknown option '--'"},
+      {{"-stylefusion"}, "unknown option '-stylefusion'"},
+      {{"foo"}, "unexpected argument 'foo'"},
+      {{"--no-power-off", "-"}, "unexpected argument '-'"},
+      {{"-platform", "offscreen", "offscreen"}, "unexpected argument 'offscreen'"},
+      {{"--port", "COM5=/dev/x"}, "bad --port value 'COM5=/dev/x': expected COMn=PATH with n 1..4"},
+      {{"--port=COM1="}, "bad --port value 'COM1=': expected COMn=PATH with n 1..4"},
+      {{"--port"}, "option '--port' needs a value COMn=PATH"},
+      {{"-platform"}, "option '-platform' needs a value"},
+      // Qt would take the next option as the style's name and the panel would power off for real.
+      {{"-style", "--no-power-off"}, "option '-style' needs a value"},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse(c.args);
+    EXPECT_FALSE(parsed.ok) << c.args.front();
+    EXPECT_EQ(parsed.error, c.error);
+  }
+}
+
+}  // namespace
