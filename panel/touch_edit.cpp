@@ -18,6 +18,9 @@ CTouchEdit::CTouchEdit(QWidget* parent) : QLineEdit(parent) {
   setContextMenuPolicy(Qt::NoContextMenu);
   // Nor is a platform input method (an on-screen keyboard of the system) offered the field.
   setAttribute(Qt::WA_InputMethodEnabled, false);
+  // A text dropped on the field, or pasted from the selection by the middle button, would
+  // bypass the keyboard in the same way.
+  setAcceptDrops(false);
   connect(qApp, &QApplication::focusChanged, this, &CTouchEdit::OnFocusChanged);
 }
 
@@ -158,6 +161,14 @@ void CTouchEdit::keyPressEvent(QKeyEvent* event) {
 
 void CTouchEdit::inputMethodEvent(QInputMethodEvent* event) {
   event->ignore();
+}
+
+void CTouchEdit::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    event->ignore();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(event);
 }
 
 // Every focus change passes here, so the widget to return to is known whatever came before: when

@@ -5,7 +5,8 @@
 // Whenever the focus reaches the field (a touch, Tab, a SetFocus, the focus its window restores on
 // activation) it goes straight back to the widget of the same window that last held it, or,
 // with none, nowhere. Keys and input-method text sent to the field are refused and it has no
-// context menu, so neither a physical keyboard, a barcode wedge nor a paste edits it.
+// context menu and takes no drop or middle-button paste, so neither a physical keyboard, a
+// barcode wedge nor a paste edits it.
 //
 // The field holds a value of one kind (TE_TEXT or a number, panel/touch_format.h) with its format.
 // A touch re-reads the window text into the value (ReadValue), runs the keyboard on the value and,
@@ -55,6 +56,7 @@ class CTouchEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void OnLButtonDown();
