@@ -14,23 +14,27 @@ constexpr std::array<char32_t, 32> kHighBlock = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
+}  // namespace
+
 void AppendUtf8(char32_t ch, std::string& out) {
   if (ch < 0x80) {
     out += static_cast<char>(ch);
   } else if (ch < 0x800) {
     out += static_cast<char>(0xC0 | (ch >> 6));
     out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else {
-    // Windows-1252 reaches no further than the Basic Multilingual Plane.
+  } else if (ch < 0x10000) {
     out += static_cast<char>(0xE0 | (ch >> 12));
+    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (ch & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (ch >> 18));
+    out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (ch & 0x3F));
   }
 }
 
-// Decodes the character at text[pos] and moves pos past it; false when the UTF-8 is malformed
-// (stray or missing continuation bytes, overlong forms, surrogates, beyond U+10FFFF).
-bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch) {
+bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch, bool allowSurrogates) {
   const auto lead = static_cast<std::uint8_t>(text[pos]);
   int extra = 0;
   char32_t min = 0;
@@ -61,13 +65,12 @@ bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch) {
       return false;
     ch = (ch << 6) | (next & 0x3F);
   }
-  if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF))
+  const bool surrogate = ch >= 0xD800 && ch <= 0xDFFF;
+  if (ch < min || ch > 0x10FFFF || (surrogate && !allowSurrogates))
     return false;
   pos += extra + 1;
   return true;
 }
-
-}  // namespace
 
 char32_t Cp1252ToUnicode(std::uint8_t byte) {
   if (byte >= 0x80 && byte <= 0x9F)

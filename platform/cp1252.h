@@ -9,6 +9,7 @@
 //   UnicodeToCp1252  the byte of one character, -1 when Windows-1252 has none
 //   Cp1252ToUtf8     bytes to UTF-8, for a terminal
 //   Utf8ToCp1252     UTF-8 to bytes; false on a character without a byte or on malformed UTF-8
+//   AppendUtf8 / DecodeUtf8   one character to and from UTF-8, also for the settings file's text
 #pragma once
 
 #include <cstdint>
@@ -23,5 +24,12 @@ int UnicodeToCp1252(char32_t ch);
 std::string Cp1252ToUtf8(std::string_view text);
 // On false, out holds the bytes converted before the offending character.
 bool Utf8ToCp1252(std::string_view text, std::string& out);
+
+// A surrogate value is encoded like any other character, as WTF-8 keeps a lone UTF-16 surrogate.
+void AppendUtf8(char32_t ch, std::string& out);
+// The character at text[pos], moving pos past it; false (pos unmoved) on malformed UTF-8: stray or
+// missing continuation bytes, overlong forms, beyond U+10FFFF, and surrogates unless allowed.
+bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch,
+                bool allowSurrogates = false);
 
 }  // namespace platform

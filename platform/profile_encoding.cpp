@@ -19,64 +19,6 @@ bool IsLowSurrogate(char32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// UTF-8, except that a surrogate value is encoded like any other (WTF-8).
-void AppendWtf8(char32_t ch, std::string& out) {
-  if (ch < 0x80) {
-    out += static_cast<char>(ch);
-  } else if (ch < 0x800) {
-    out += static_cast<char>(0xC0 | (ch >> 6));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else if (ch < 0x10000) {
-    out += static_cast<char>(0xE0 | (ch >> 12));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (ch >> 18));
-    out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  }
-}
-
-// The character at text[pos], moving pos past it; false (pos unmoved) when no well-formed
-// sequence starts there. Surrogate values pass, so that WTF-8 decodes as it was encoded.
-bool DecodeWtf8(std::string_view text, std::size_t& pos, char32_t& ch) {
-  const auto lead = static_cast<std::uint8_t>(text[pos]);
-  std::size_t extra = 0;
-  char32_t min = 0;
-  if (lead < 0x80) {
-    ch = lead;
-    ++pos;
-    return true;
-  } else if ((lead & 0xE0) == 0xC0) {
-    extra = 1;
-    min = 0x80;
-    ch = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2;
-    min = 0x800;
-    ch = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3;
-    min = 0x10000;
-    ch = lead & 0x07;
-  } else {
-    return false;
-  }
-  if (text.size() - pos <= extra)
-    return false;
-  for (std::size_t i = 1; i <= extra; ++i) {
-    const auto next = static_cast<std::uint8_t>(text[pos + i]);
-    if ((next & 0xC0) != 0x80)
-      return false;
-    ch = (ch << 6) | (next & 0x3F);
-  }
-  if (ch < min || ch > 0x10FFFF)
-    return false;
-  pos += extra + 1;
-  return true;
-}
-
 std::string Utf16LeToWtf8(std::string_view bytes) {
   const std::size_t units = bytes.size() / 2;  // an odd last byte is dropped
   const auto unitAt = [bytes](std::size_t i) {
@@ -91,7 +33,7 @@ std::string Utf16LeToWtf8(std::string_view bytes) {
       ch = 0x10000 + ((ch - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00);
       ++i;
     }
-    AppendWtf8(ch, out);
+    AppendUtf8(ch, out);
   }
   return out;
 }
@@ -107,7 +49,7 @@ std::string Wtf8ToUtf16Le(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t ch = 0;
-    if (!DecodeWtf8(text, pos, ch)) {
+    if (!DecodeUtf8(text, pos, ch, true)) {
       // The text comes from a UTF-16 file and from Windows-1252, so this cannot happen; should it,
       // the byte is a character that cannot be read, never a crash.
       ch = kReplacement;
@@ -159,7 +101,7 @@ std::string FromProfileText(ProfileEncoding encoding, std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t ch = 0;
-    if (!DecodeWtf8(text, pos, ch)) {
+    if (!DecodeUtf8(text, pos, ch, true)) {
       out += '?';
       ++pos;
       continue;
