@@ -18,6 +18,7 @@
 
 #include "tests/support/file_helpers.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/run_unprivileged.h"
 
 namespace {
 
@@ -78,22 +79,7 @@ class DeviceHoldersTest : public test_support::ConfigFolderTest {
   }
 };
 
-// Runs check as an account without privileges: in this process when it has none, otherwise in a
-// forked child that gives up root first. Whatever the child returns or does, it is reaped here.
-bool RunUnprivileged(const std::function<bool()>& check) {
-  if (::geteuid() != 0)
-    return check();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    constexpr uid_t kNobody = 65534;
-    const bool dropped =
-        ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-    ::_exit(dropped && check() ? 0 : 1);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
-}
+using test_support::RunUnprivileged;
 
 TEST_F(DeviceHoldersTest, FindsTheProcessThatHoldsTheDevice) {
   test_support::PtyPair pty;

@@ -28,6 +28,7 @@
 
 #include "platform/receive_errors.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/run_unprivileged.h"
 
 extern char** environ;
 
@@ -132,22 +133,7 @@ struct LoosePty {
   std::string slavePath;
 };
 
-// Runs check as an account without privileges: in this process when it has none, otherwise in a
-// forked child that gives up root first. Whatever the child returns or does, it is reaped here.
-bool RunUnprivileged(const std::function<bool()>& check) {
-  if (::geteuid() != 0)
-    return check();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    constexpr uid_t kNobody = 65534;
-    const bool dropped =
-        ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-    ::_exit(dropped && check() ? 0 : 1);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
-}
+using test_support::RunUnprivileged;
 
 class PosixSerialTest : public ::testing::Test {
  protected:
