@@ -42,16 +42,6 @@ bool IsAttachedQtOption(std::string_view arg) {
   return false;
 }
 
-bool AddPort(std::string_view value, AppOptions& options, std::string& error) {
-  platform::PortMapping mapping;
-  if (!platform::ParsePortMapping(value, mapping)) {
-    error = "bad --port value '" + std::string(value) + "': expected COMn=PATH with n 1..4";
-    return false;
-  }
-  options.ports.push_back(mapping);
-  return true;
-}
-
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error) {
@@ -74,10 +64,10 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
         error = "option '--port' needs a value COMn=PATH";
         return false;
       }
-      if (!AddPort(argv[++i], out.options, error))
+      if (!platform::AddPortOption(argv[++i], out.options.ports, error))
         return false;
     } else if (arg.substr(0, kPortOption.size() + 1) == "--port=") {
-      if (!AddPort(arg.substr(kPortOption.size() + 1), out.options, error))
+      if (!platform::AddPortOption(arg.substr(kPortOption.size() + 1), out.options.ports, error))
         return false;
     } else if (const QtOption* qt = FindQtOption(arg)) {
       if (!qt->takesValue)

@@ -16,4 +16,14 @@ bool ParsePortMapping(std::string_view value, PortMapping& out) {
   return true;
 }
 
+bool AddPortOption(std::string_view value, std::vector<PortMapping>& ports, std::string& error) {
+  PortMapping mapping;
+  if (!ParsePortMapping(value, mapping)) {
+    error = "bad --port value '" + std::string(value) + "': expected COMn=PATH with n 1..4";
+    return false;
+  }
+  ports.push_back(mapping);
+  return true;
+}
+
 }  // namespace platform

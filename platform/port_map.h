@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -15,5 +16,9 @@ struct PortMapping {
 // False, leaving out untouched, unless the value is exactly COMn=PATH with n 1..4 and PATH
 // not empty.
 bool ParsePortMapping(std::string_view value, PortMapping& out);
+
+// The value of a --port option appended to ports; false with the text that tells the user what
+// is wrong with it.
+bool AddPortOption(std::string_view value, std::vector<PortMapping>& ports, std::string& error);
 
 }  // namespace platform

@@ -13,16 +13,6 @@ namespace {
 
 constexpr std::string_view kPortOption = "--port";
 
-bool AddPort(std::string_view value, Request& out, std::string& error) {
-  platform::PortMapping mapping;
-  if (!platform::ParsePortMapping(value, mapping)) {
-    error = "bad --port value '" + std::string(value) + "': expected COMn=PATH with n 1..4";
-    return false;
-  }
-  out.ports.push_back(mapping);
-  return true;
-}
-
 std::string Option(const platform::PortMapping& port) {
   return "--port " + port.name + "=" + port.path;
 }
@@ -79,10 +69,10 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
         error = "--port needs a value COMn=PATH";
         return false;
       }
-      if (!AddPort(argv[++i], out, error))
+      if (!platform::AddPortOption(argv[++i], out.ports, error))
         return false;
     } else if (arg.substr(0, kPortOption.size() + 1) == "--port=") {
-      if (!AddPort(arg.substr(kPortOption.size() + 1), out, error))
+      if (!platform::AddPortOption(arg.substr(kPortOption.size() + 1), out.ports, error))
         return false;
     } else {
       error = "unknown option '" + std::string(arg) + "'";
