@@ -91,6 +91,9 @@ const char* HelpText() {
   return "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]\n"
          "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n"
          "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
+         "Installed in " CODEPANEL_INSTALLED_BINDIR ", it keeps them in " CODEPANEL_STATE_DIR
+         "/config.dat,\n"
+         "which members of the group " CODEPANEL_GROUP " may write.\n"
          "  --port COMn=PATH  the device that COMn (n 1-4) denotes; by default /dev/ttyS0-3\n"
          "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
          "  --help            this text\n"

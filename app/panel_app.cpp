@@ -8,6 +8,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "app/settings_folder.h"
 #include "panel/panel_dlg.h"
 #include "platform/clock.h"
 #include "platform/dry_run_process_control.h"
@@ -51,7 +52,7 @@ std::string ExecutableFolder() {
 
 bool CPanelApp::InitInstance(const AppOptions& options) {
   // Nothing else to prepare: no registry is used, and the widgets need no set-up of their own.
-  m_strAppDir = ExecutableFolder();
+  m_strAppDir = SettingsFolder(ExecutableFolder(), InstalledLayout());
 
   platform::PosixSerialDevices devices;
   for (const platform::PortMapping& port : options.ports)

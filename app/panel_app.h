@@ -1,6 +1,6 @@
 // CPanelApp: the application object. Its start-up is the whole life of the program: find the
-// program's own folder, read the last two codes from the settings file there, run the panel
-// modally, write the two codes back.
+// program's own folder (or, installed, the station's state folder), read the last two codes from
+// the settings file there, run the panel modally, write the two codes back.
 #pragma once
 
 #include <string>
@@ -10,7 +10,7 @@
 
 struct PanelServices;
 
-// The settings file, in the program's own folder.
+// The settings file, in the program's own folder or, installed, in the state folder.
 extern const char kSettingsFileName[];
 
 // How this run reaches the outside: where the COM ports lead, and whether "Spegni" may really end
@@ -32,7 +32,7 @@ class CPanelApp {
 
   std::string m_strLastCode;     // carton code, key LAST_CODE
   std::string m_strLastAicCode;  // leaflet code, key LAST_AIC_CODE
-  std::string m_strAppDir;       // the executable's folder, ending with its separator
+  std::string m_strAppDir;  // the folder of config.dat (settings_folder.h), ending with '/'
 
  private:
   std::string SettingsPath() const { return m_strAppDir + kSettingsFileName; }

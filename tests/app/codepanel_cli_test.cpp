@@ -54,6 +54,7 @@ TEST(CodepanelProgram, HelpNeedsNoDisplay) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.substr(0, kUsage.size() + 1), kUsage + '\n');
     EXPECT_NE(run.out.find("--no-power-off  "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(CODEPANEL_STATE_DIR "/config.dat"), std::string::npos) << run.out;
     EXPECT_EQ(run.err, "");
   }
 }

@@ -1,0 +1,21 @@
+// Where config.dat lives. An unpacked build keeps it beside the executable, as the station always
+// has. An installed codepanel cannot write its program folder (/usr/bin), so a program that runs
+// from the folder it was installed into keeps it in the station's state folder instead
+// (/var/lib/codepanel/), which the station group may write.
+//
+//   SettingsFolder(exe, layout)   the folder for config.dat, ending with '/'
+//   InstalledLayout()             the install folders this program was built for
+#pragma once
+
+#include <string>
+
+struct InstallLayout {
+  std::string binFolder;    // where the package puts the program, ending with '/'
+  std::string stateFolder;  // where the installed program keeps config.dat, ending with '/'
+};
+
+const InstallLayout& InstalledLayout();
+
+// executableFolder ends with '/'. A program started through a link into binFolder still runs
+// from its real folder, which is what executableFolder names.
+std::string SettingsFolder(const std::string& executableFolder, const InstallLayout& layout);
