@@ -19,6 +19,9 @@ install_packages() {
 # fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
 
+# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, and the checks of its files.
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd)
+
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev cmake make)

@@ -1,5 +1,6 @@
-// Writes banner.bmp and panel.ico into the folder given; with a second folder, also PNG copies of
-// every picture there, for looking at them.
+// Writes banner.bmp, panel.ico and the desktop icons (icons/codepanel-N.png, the sizes the icon
+// theme asks for) into the folder given; with a second folder, also PNG copies of every picture
+// there, for looking at them.
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
@@ -12,6 +13,27 @@
 namespace {
 
 constexpr int kDepths[] = {4, 8, 24};
+
+// A desktop icon: one of the drawn sizes, enlarged by whole pixels so the bars stay sharp.
+struct ThemeIcon {
+  int size;
+  int drawnSize;
+};
+constexpr ThemeIcon kThemeIcons[] = {{16, 16}, {32, 32},  {48, 48},  {64, 32},
+                                     {96, 48}, {128, 32}, {192, 48}, {256, 32}};
+
+bool WriteThemeIcons(const QDir& res) {
+  if (!res.mkpath(QStringLiteral("icons")))
+    return false;
+  for (const ThemeIcon& icon : kThemeIcons) {
+    const QImage drawn = art::DrawIcon(icon.drawnSize, art::IconPalette::kTrueColour);
+    const QImage sized = drawn.scaled(icon.size, icon.size, Qt::IgnoreAspectRatio,
+                                      Qt::FastTransformation);  // nearest pixel
+    if (!sized.save(res.filePath(QStringLiteral("icons/codepanel-%1.png").arg(icon.size))))
+      return false;
+  }
+  return true;
+}
 
 std::vector<art::IconImage> IconImages() {
   std::vector<art::IconImage> images;
@@ -49,7 +71,7 @@ int main(int argc, char* argv[]) {
   const QImage banner = art::DrawBanner();
   const std::vector<art::IconImage> icons = IconImages();
   if (!art::WriteBmp24(banner, res.filePath(QStringLiteral("banner.bmp"))) ||
-      !art::WriteIco(icons, res.filePath(QStringLiteral("panel.ico")))) {
+      !art::WriteIco(icons, res.filePath(QStringLiteral("panel.ico"))) || !WriteThemeIcons(res)) {
     std::fprintf(stderr, "draw_art: cannot write the artwork into %s\n", argv[1]);
     return 1;
   }
