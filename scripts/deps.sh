@@ -19,8 +19,11 @@ install_packages() {
 # fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
 
-# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, and the checks of its files.
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd)
+# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files,
+# the headless kiosk (cage with Xwayland, Qt's Wayland plugin, grim for the screenshot) and a
+# fresh Debian root to install it into (debootstrap).
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd cage xwayland qt6-wayland grim
+                  debootstrap)
 
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
