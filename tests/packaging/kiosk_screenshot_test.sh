@@ -27,7 +27,7 @@ fi
 [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 env_vars=(HOME="$runtime" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless
   WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman QT_QPA_PLATFORM=wayland
-  RUNTIME_DIRECTORY="$runtime")
+  RUNTIME_DIRECTORY="$runtime" CODEPANEL_PORTS_FILE=/nonexistent)
 # The unit's own command line, with the copies in place of the installed programs.
 command=$(sed -n 's#^ExecStart=##p' "$source_dir/packaging/codepanel-kiosk@.service")
 read -r -a words <<<"$command"

@@ -50,7 +50,7 @@ session=$source_dir/packaging/kiosk-session
 check_status() {
   local expected=$1 mode=$2
   shift 2
-  RUNTIME_DIRECTORY=$scratch FAKE_CAGE=$mode PATH="$scratch/bin:$PATH" "$session" "$@" \
+  CODEPANEL_PORTS_FILE=/nonexistent RUNTIME_DIRECTORY=$scratch FAKE_CAGE=$mode PATH="$scratch/bin:$PATH" "$session" "$@" \
     >"$scratch/out" 2>&1
   local got=$?
   [ "$got" = "$expected" ] || fail "kiosk-session $*: status $got, expected $expected"
@@ -61,6 +61,14 @@ check_status 139 run /bin/sh -c 'kill -SEGV $$'
 check_status 1 none /bin/true
 grep -q 'the compositor ended (status 1) before the panel' "$scratch/out" ||
   fail "no line for a compositor that failed: $(cat "$scratch/out")"
+# A device that the ports file names and that appears a moment later is waited for.
+printf '# station\n  COM1 = %s  # by-id link\n' "$scratch/later" >"$scratch/ports"
+(sleep 1 && touch "$scratch/later") &
+CODEPANEL_PORTS_FILE=$scratch/ports RUNTIME_DIRECTORY=$scratch FAKE_CAGE=run \
+  PATH="$scratch/bin:$PATH" "$session" /bin/sh -c "[ -e '$scratch/later' ]" >"$scratch/out" 2>&1 ||
+  fail "kiosk-session did not wait for $scratch/later: $(cat "$scratch/out")"
+wait
+
 leftover=$(find "$scratch" -maxdepth 1 -name 'panel-status.*')
 [ -z "$leftover" ] || fail "status files left behind: $leftover"
 
