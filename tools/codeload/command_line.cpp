@@ -1,8 +1,6 @@
 #include "tools/codeload/command_line.h"
 
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #include "platform/cp1252.h"
 #include "scanner/comm_log.h"
@@ -17,18 +15,6 @@ std::string Option(const platform::PortMapping& port) {
   return "--port " + port.name + "=" + port.path;
 }
 
-// Two spellings of one device (a by-path link and its target, "/dev/./x") count as the same once
-// both exist; a path that does not exist can only be compared as it is written.
-bool SameDevice(const std::string& a, const std::string& b) {
-  if (a == b)
-    return true;
-  std::error_code failedA;
-  std::error_code failedB;
-  const std::filesystem::path realA = std::filesystem::canonical(a, failedA);
-  const std::filesystem::path realB = std::filesystem::canonical(b, failedB);
-  return !failedA && !failedB && realA == realB;
-}
-
 // One port mapped twice would leave it to the order of the options which device is used; two
 // ports on one device would load both scanners' codes into the same scanner.
 bool CheckPorts(const std::vector<platform::PortMapping>& ports, std::string& error) {
@@ -38,7 +24,7 @@ bool CheckPorts(const std::vector<platform::PortMapping>& ports, std::string& er
         error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[i].name + " twice";
         return false;
       }
-      if (SameDevice(ports[i].path, ports[j].path)) {
+      if (platform::SameDevice(ports[i].path, ports[j].path)) {
         error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[j].name + " and " +
                 ports[i].name + " to the same device";
         return false;
