@@ -45,8 +45,8 @@ bool ParseLine(std::string_view line, PortMapping& out) {
     return false;
   const std::string_view name = Trim(line.substr(0, equals));
   const std::string_view path = Trim(line.substr(equals + 1));
-  for (const std::string_view part : {name, path}) {
-    for (const char c : part) {
+  for (const std::string_view piece : {name, path}) {
+    for (const char c : piece) {
       if (IsControl(c))
         return false;
     }

@@ -3,7 +3,7 @@
 //
 // One mapping a line, "COMn=PATH" as the value of --port, blanks around the '=' allowed. A line
 // whose first non-blank is '#' is a comment, and so is everything from a '#' that follows a blank
-// ("COM1=/dev/ttyUSB0   # carton scanner"); a '#' inside a word is part of the path. Blank lines,
+// ("COM1=/dev/ttyUSB0   # carton scanner"); a '#' inside a word belongs to the path. Blank lines,
 // blanks around a line, a CR before its LF and a UTF-8 byte-order mark are ignored. A bad line,
 // one COM name on two lines or two names on one device make the whole file wrong: the first such
 // line is named with the file and its number, and the program refuses to start rather than load a
