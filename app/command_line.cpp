@@ -2,9 +2,12 @@
 
 #include <string_view>
 
+#include "platform/port_file.h"
+
 namespace {
 
 constexpr std::string_view kPortOption = "--port";
+constexpr std::string_view kPortsFileOption = "--ports-file";
 
 // Qt's documented options of QGuiApplication, QApplication and the X11 platform, in the spelling
 // with one dash; Qt takes each with two dashes as well.
@@ -69,6 +72,15 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
     } else if (arg.substr(0, kPortOption.size() + 1) == "--port=") {
       if (!platform::AddPortOption(arg.substr(kPortOption.size() + 1), out.options.ports, error))
         return false;
+    } else if (arg == kPortsFileOption || arg.starts_with("--ports-file=")) {
+      if (arg == kPortsFileOption)
+        out.portsFile = i + 1 < argc ? argv[++i] : "";
+      else
+        out.portsFile = arg.substr(kPortsFileOption.size() + 1);
+      if (out.portsFile.empty()) {
+        error = "option '--ports-file' needs a PATH";
+        return false;
+      }
     } else if (const QtOption* qt = FindQtOption(arg)) {
       if (!qt->takesValue)
         continue;
@@ -87,14 +99,28 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
   return true;
 }
 
+bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::string& error) {
+  platform::PortChoice ports;
+  if (!platform::ChoosePorts(line.options.ports, line.portsFile, defaultFile, ports, error))
+    return false;
+  line.options.ports = platform::Mappings(ports);
+  return true;
+}
+
 const char* HelpText() {
-  return "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]\n"
+  return "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] "
+         "[Qt options]\n"
          "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n"
          "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
          "Installed in " CODEPANEL_INSTALLED_BINDIR ", it keeps them in " CODEPANEL_STATE_DIR
          "/config.dat,\n"
          "which members of the group " CODEPANEL_GROUP " may write.\n"
-         "  --port COMn=PATH  the device that COMn (n 1-4) denotes; by default /dev/ttyS0-3\n"
+         "  --port COMn=PATH  the device that COMn (n 1-4) denotes; any --port replaces the\n"
+         "                    whole ports file, which is then not read\n"
+         "  --ports-file PATH read the COMn=PATH lines ('#' starts a comment) from PATH\n"
+         "                    instead of " CODEPANEL_PORTS_FILE
+         ", which may be missing;\n"
+         "                    PATH may not. COM names the file leaves out are /dev/ttyS0-3\n"
          "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
          "  --help            this text\n"
          "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
@@ -103,5 +129,6 @@ const char* HelpText() {
          "-geometry WxH+X+Y, -qwindowgeometry WxH+X+Y, -qwindowtitle TITLE, -qwindowicon FILE,\n"
          "-platformtheme NAME, -platformpluginpath PATH, -plugin NAME, -session ID, -reverse,\n"
          "-widgetcount, -qmljsdebugger=...\n"
-         "Exit status: 0 after the panel or --help, 2 usage error.\n";
+         "Exit status: 0 after the panel or --help, 2 usage error, or a ports file that cannot\n"
+         "be read or holds a wrong line.\n";
 }

@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/panel_app.h"
 #include "platform/first_frame_probe.h"
+#include "platform/port_file.h"
 
 namespace {
 
@@ -26,6 +27,12 @@ int main(int argc, char* argv[]) {
   if (commandLine.help) {
     std::fputs(HelpText(), stdout);
     return 0;
+  }
+  // A wrong ports file stops the start as a wrong --port does: better no panel than codes that
+  // go to the wrong scanner.
+  if (!ReadPortsFile(commandLine, platform::kDefaultPortsFile, error)) {
+    std::fprintf(stderr, "codepanel: %s\n", error.c_str());
+    return kExitUsage;
   }
 
   QApplication application(argc, argv);  // takes Qt's own options out of argv and applies them

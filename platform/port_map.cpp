@@ -1,5 +1,8 @@
 #include "platform/port_map.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace platform {
 
 bool ParsePortMapping(std::string_view value, PortMapping& out) {
@@ -24,6 +27,16 @@ bool AddPortOption(std::string_view value, std::vector<PortMapping>& ports, std:
   }
   ports.push_back(mapping);
   return true;
+}
+
+bool SameDevice(const std::string& a, const std::string& b) {
+  if (a == b)
+    return true;
+  std::error_code failedA;
+  std::error_code failedB;
+  const std::filesystem::path realA = std::filesystem::canonical(a, failedA);
+  const std::filesystem::path realB = std::filesystem::canonical(b, failedB);
+  return !failedA && !failedB && realA == realB;
 }
 
 }  // namespace platform

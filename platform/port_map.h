@@ -21,4 +21,9 @@ bool ParsePortMapping(std::string_view value, PortMapping& out);
 // is wrong with it.
 bool AddPortOption(std::string_view value, std::vector<PortMapping>& ports, std::string& error);
 
+// Whether two paths stand for one device: two spellings of it (a by-path link and its target,
+// "/dev/./x") count as the same once both exist; a path that does not exist can only be compared
+// as it is written.
+bool SameDevice(const std::string& a, const std::string& b);
+
 }  // namespace platform

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "tests/support/file_helpers.h"
+
 namespace {
 
 constexpr int kLimitMs = 30000;
@@ -43,7 +45,8 @@ ChildRun RunCodepanel(const QStringList& args,
 }
 
 const std::string kUsage =
-    "usage: codepanel [--port COMn=PATH]... [--no-power-off] [--help] [Qt options]";
+    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] "
+    "[Qt options]";
 
 TEST(CodepanelProgram, HelpNeedsNoDisplay) {
   for (const QStringList& args :
@@ -81,6 +84,38 @@ TEST(CodepanelProgram, UsageErrorsNameTheArgumentThenTheUsage) {
   }
 }
 
+// A ports file that is wrong stops the start before any display is needed, with the file and
+// the line named and no usage line: the command line was right.
+TEST(CodepanelProgram, AWrongPortsFileStopsTheStart) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const std::string bad = folder.filePath(QStringLiteral("bad")).toStdString();
+  const std::string twice = folder.filePath(QStringLiteral("twice")).toStdString();
+  const std::string missing = folder.filePath(QStringLiteral("missing")).toStdString();
+  test_support::WriteBytes(bad, "COM1=/dev/ttyUSB0\n\nCOM5=/dev/ttyS4 # spare\n");
+  test_support::WriteBytes(twice, "COM1=/dev/ttyUSB0\nCOM2=/dev/ttyUSB0\n");
+  struct Case {
+    QStringList args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"--ports-file", QString::fromStdString(bad)},
+       "codepanel: " + bad + ":3: expected COMn=PATH with n 1-4, got 'COM5=/dev/ttyS4'\n"},
+      {{"-platform", "offscreen", "--ports-file=" + QString::fromStdString(twice)},
+       "codepanel: " + twice + ":2: lines 1 and 2 map COM1 and COM2 to the same device\n"},
+      {{"--ports-file", QString::fromStdString(missing), "--no-power-off"},
+       "codepanel: cannot read " + missing + ": no such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const ChildRun run = RunCodepanel(c.args);
+    EXPECT_FALSE(run.crashed);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
 // Qt's options reach Qt: with no display anywhere the panel comes up only because -platform
 // offscreen got through, in either spelling. A copy in a temporary folder keeps the settings file
 // it writes beside itself out of the build.
@@ -99,6 +134,24 @@ TEST(CodepanelProgram, QtOptionsPassThroughToQt) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("first frame: "), std::string::npos) << run.out;
   }
+}
+
+// A good ports file, with a comment and CRLF lines as an editor on another system may leave them,
+// lets the panel come up.
+TEST(CodepanelProgram, AGoodPortsFileLetsThePanelStart) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString copy = folder.filePath(QStringLiteral("codepanel"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(CODEPANEL_EXE), copy));
+  const QString ports = folder.filePath(QStringLiteral("ports"));
+  test_support::WriteBytes(ports.toStdString(),
+                           "# station\r\nCOM1=/dev/null\r\nCOM2=/dev/zero\r\n");
+  const ChildRun run = RunCodepanel({"-platform", "offscreen", "--ports-file", ports,
+                                     "--no-power-off", "--exit-after-first-frame"},
+                                    copy);
+  EXPECT_FALSE(run.crashed) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("first frame: "), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_helpers.h"
+
 namespace {
 
 struct Parsed {
@@ -60,6 +62,21 @@ TEST(CommandLine, OwnOptionsAreReadAndQtOptionsAreSteppedOverWithTheirValues) {
     EXPECT_TRUE(parsed.ok && parsed.line.help) << args.front();
   }
   EXPECT_TRUE(Parse({"--exit-after-first-frame"}).line.exitAfterFirstFrame);
+
+  struct PortsFileCase {
+    std::vector<const char*> args;
+    const char* portsFile;
+  };
+  const PortsFileCase portsFiles[] = {
+      {{}, ""},
+      {{"--ports-file", "/srv/ports", "--no-power-off"}, "/srv/ports"},
+      {{"-platform", "offscreen", "--ports-file=/srv/p"}, "/srv/p"},
+  };
+  for (const PortsFileCase& c : portsFiles) {
+    const Parsed parsed = Parse(c.args);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.line.portsFile, c.portsFile);
+  }
 }
 
 TEST(CommandLine, UsageErrorsNameTheArgument) {
@@ -78,6 +95,8 @@ TEST(CommandLine, UsageErrorsNameTheArgument) {
       {{"--port", "COM5=/dev/x"}, "bad --port value 'COM5=/dev/x': expected COMn=PATH with n 1..4"},
       {{"--port=COM1="}, "bad --port value 'COM1=': expected COMn=PATH with n 1..4"},
       {{"--port"}, "option '--port' needs a value COMn=PATH"},
+      {{"--ports-file"}, "option '--ports-file' needs a PATH"},
+      {{"--ports-file="}, "option '--ports-file' needs a PATH"},
       {{"-platform"}, "option '-platform' needs a value"},
       // Qt would take the next option as the style's name and the panel would power off for real.
       {{"-style", "--no-power-off"}, "option '-style' needs a value"},
@@ -86,6 +105,52 @@ TEST(CommandLine, UsageErrorsNameTheArgument) {
     const Parsed parsed = Parse(c.args);
     EXPECT_FALSE(parsed.ok) << c.args.front();
     EXPECT_EQ(parsed.error, c.error);
+  }
+}
+
+class CommandLinePorts : public test_support::ConfigFolderTest {};
+
+TEST_F(CommandLinePorts, PortsComeFromTheFileUnlessThePortOptionIsGiven) {
+  const std::string file = m_dir + "/ports";
+  const std::string bad = m_dir + "/bad";
+  const std::string missing = m_dir + "/missing";
+  test_support::WriteBytes(file, "COM2=/dev/ttyUSB0\n# spare\nCOM1 = /dev/ttyUSB1\n");
+  test_support::WriteBytes(bad, "\nCOM2:/dev/ttyUSB0\n");
+  using Ports = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    std::vector<const char*> args;
+    std::string defaultFile;
+    Ports ports;
+    std::string error;  // empty: accepted
+  };
+  const Case cases[] = {
+      {{}, file, {{"COM2", "/dev/ttyUSB0"}, {"COM1", "/dev/ttyUSB1"}}, ""},
+      {{"--port", "COM3=/dev/pts/1"}, file, {{"COM3", "/dev/pts/1"}}, ""},
+      {{"--port", "COM3=/dev/pts/1"}, bad, {{"COM3", "/dev/pts/1"}}, ""},
+      {{"--ports-file", file.c_str()},
+       missing,
+       {{"COM2", "/dev/ttyUSB0"}, {"COM1", "/dev/ttyUSB1"}},
+       ""},
+      {{}, missing, {}, ""},
+      {{}, bad, {}, bad + ":2: expected COMn=PATH with n 1-4, got 'COM2:/dev/ttyUSB0'"},
+      {{"--ports-file", missing.c_str()},
+       file,
+       {},
+       "cannot read " + missing + ": no such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args) + " " + c.defaultFile);
+    Parsed parsed = Parse(c.args);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    std::string error;
+    EXPECT_EQ(ReadPortsFile(parsed.line, c.defaultFile, error), c.error.empty());
+    EXPECT_EQ(error, c.error);
+    if (!c.error.empty())
+      continue;
+    Ports ports;
+    for (const platform::PortMapping& port : parsed.line.options.ports)
+      ports.emplace_back(port.name, port.path);
+    EXPECT_EQ(ports, c.ports);
   }
 }
 

@@ -1,8 +1,6 @@
 #include "tools/codeload/command_line.h"
 
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #include "platform/cp1252.h"
 #include "scanner/comm_log.h"
@@ -12,21 +10,10 @@ namespace codeload {
 namespace {
 
 constexpr std::string_view kPortOption = "--port";
+constexpr std::string_view kPortsFileOption = "--ports-file";
 
 std::string Option(const platform::PortMapping& port) {
   return "--port " + port.name + "=" + port.path;
-}
-
-// Two spellings of one device (a by-path link and its target, "/dev/./x") count as the same once
-// both exist; a path that does not exist can only be compared as it is written.
-bool SameDevice(const std::string& a, const std::string& b) {
-  if (a == b)
-    return true;
-  std::error_code failedA;
-  std::error_code failedB;
-  const std::filesystem::path realA = std::filesystem::canonical(a, failedA);
-  const std::filesystem::path realB = std::filesystem::canonical(b, failedB);
-  return !failedA && !failedB && realA == realB;
 }
 
 // One port mapped twice would leave it to the order of the options which device is used; two
@@ -38,7 +25,7 @@ bool CheckPorts(const std::vector<platform::PortMapping>& ports, std::string& er
         error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[i].name + " twice";
         return false;
       }
-      if (SameDevice(ports[i].path, ports[j].path)) {
+      if (platform::SameDevice(ports[i].path, ports[j].path)) {
         error = Option(ports[j]) + " and " + Option(ports[i]) + " map " + ports[j].name + " and " +
                 ports[i].name + " to the same device";
         return false;
@@ -74,6 +61,17 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
     } else if (arg.substr(0, kPortOption.size() + 1) == "--port=") {
       if (!platform::AddPortOption(arg.substr(kPortOption.size() + 1), out.ports, error))
         return false;
+    } else if (arg == "--list-ports") {
+      out.listPorts = true;
+    } else if (arg == kPortsFileOption || arg.starts_with("--ports-file=")) {
+      if (arg == kPortsFileOption)
+        out.portsFile = i + 1 < argc ? argv[++i] : "";
+      else
+        out.portsFile = arg.substr(kPortsFileOption.size() + 1);
+      if (out.portsFile.empty()) {
+        error = "--ports-file needs a PATH";
+        return false;
+      }
     } else {
       error = "unknown option '" + std::string(arg) + "'";
       return false;
@@ -82,6 +80,14 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
 
   if (!CheckPorts(out.ports, error))
     return false;
+  if (out.listPorts) {
+    if (!operands.empty()) {
+      error = "--list-ports takes no kind of code or CODE; unexpected '" +
+              std::string(operands[0]) + "'";
+      return false;
+    }
+    return true;
+  }
   if (operands.empty()) {
     error = "missing the kind of code (carton or leaflet) and the CODE";
     return false;
@@ -123,15 +129,23 @@ std::string ControlByteNotice(const std::string& code) {
 }
 
 const char* HelpText() {
-  return "usage: codeload [--port COMn=PATH]... [--yes] carton|leaflet CODE\n"
+  return "usage: codeload [--port COMn=PATH]... [--ports-file PATH] [--yes] carton|leaflet CODE\n"
+         "       codeload --list-ports [--port COMn=PATH]... [--ports-file PATH]\n"
          "\n"
          "Loads a reference code into a code-reading scanner, with the same procedure, pacing and\n"
          "texts as the operator panel: 'carton' into the scanner on COM1, 'leaflet' into the one\n"
          "on COM2 (9600 8N1). CODE is 1 to 31 characters of Windows-1252; it is typed as UTF-8\n"
          "and sent as Windows-1252 bytes (\"£\" goes out as A3).\n"
          "\n"
-         "  --port COMn=PATH  let COMn (n 1..4) denote the device PATH; repeatable\n"
-         "                    (default: COM1..COM4 are /dev/ttyS0../dev/ttyS3)\n"
+         "  --port COMn=PATH  let COMn (n 1..4) denote the device PATH; repeatable. Any --port\n"
+         "                    replaces the whole ports file, which is then not read\n"
+         "  --ports-file PATH read the COMn=PATH lines ('#' starts a comment) from PATH\n"
+         "                    instead of " CODEPANEL_PORTS_FILE
+         ", which may be missing;\n"
+         "                    PATH may not. The COM names the file leaves out, or all of\n"
+         "                    them without a file, are /dev/ttyS0../dev/ttyS3 for COM1..COM4\n"
+         "  --list-ports      list where each COM name leads, the serial devices of this\n"
+         "                    machine and whether this account may open them; then exit 0\n"
          "  --yes             confirm the download without asking; otherwise the question\n"
          "                    is asked on the terminal, and with no terminal the answer is No\n"
          "  --help            this text\n"
@@ -147,7 +161,7 @@ const char* HelpText() {
          "Exit status:\n"
          "  0 code loaded\n"
          "  1 download failed, or code refused (length, or a control byte 00-1F or 7F)\n"
-         "  2 usage error\n"
+         "  2 usage error, or a ports file that cannot be read or holds a wrong line\n"
          "  3 download not confirmed\n"
          "  128+N  signal N came during the download, which then ran to its end: its own\n"
          "         outcome is in the log (129 SIGHUP, 130 SIGINT, 141 SIGPIPE, 143 SIGTERM)\n";

@@ -1,5 +1,6 @@
 // The command line of codeload:
-//   codeload [--port COMn=PATH]... [--yes] carton|leaflet CODE
+//   codeload [--port COMn=PATH]... [--ports-file PATH] [--yes] carton|leaflet CODE
+//   codeload --list-ports [--port COMn=PATH]... [--ports-file PATH]
 // CODE arrives as UTF-8 and leaves as the Windows-1252 bytes the scanner stores.
 //
 //   ParseCommandLine   the request, or a usage error; a port mapped twice, or two ports mapped
@@ -19,14 +20,17 @@ namespace codeload {
 
 struct Request {
   bool help = false;
+  bool listPorts = false;
   bool assumeYes = false;
   CodeKind kind = CodeKind::Carton;
   std::string code;  // Windows-1252 bytes
   std::vector<platform::PortMapping> ports;
+  std::string portsFile;  // --ports-file; empty for the station's own
 };
 
 inline constexpr const char* kUsage =
-    "usage: codeload [--port COMn=PATH]... [--yes] carton|leaflet CODE";
+    "usage: codeload [--port COMn=PATH]... [--ports-file PATH] [--yes] carton|leaflet CODE\n"
+    "       codeload --list-ports [--port COMn=PATH]... [--ports-file PATH]";
 
 // False on a usage error, with error telling the operator what is wrong (UTF-8).
 bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::string& error);

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/port_file.h"
 #include "platform/posix_serial.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/guarded_exchange.h"
 #include "tools/codeload/open_report.h"
+#include "tools/codeload/port_list.h"
 #include "tools/codeload/terminal_host.h"
 
 namespace {
@@ -37,6 +39,18 @@ int main(int argc, char* argv[]) {
     std::fputs(codeload::HelpText(), stdout);
     return 0;
   }
+  // A wrong ports file stops the start, as a wrong --port does: a code for the wrong scanner
+  // is worse than none.
+  platform::PortChoice ports;
+  if (!platform::ChoosePorts(request.ports, request.portsFile, platform::kDefaultPortsFile, ports,
+                             error)) {
+    std::fprintf(stderr, "codeload: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (request.listPorts) {
+    std::fputs(codeload::ListPorts("/", ports).c_str(), stdout);
+    return 0;
+  }
 
   // The procedure refuses such a code with its own box; this line says which byte it was.
   const std::string controlByte = codeload::ControlByteNotice(request.code);
@@ -44,7 +58,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "%s\n", controlByte.c_str());
 
   platform::PosixSerialDevices devices;
-  for (const platform::PortMapping& port : request.ports)
+  for (const platform::PortMapping& port : platform::Mappings(ports))
     devices.MapPort(port.name, port.path);
   // Before the confirmation, so that the operator knows where the code is going.
   const char* const portName = codeload::PortOf(request.kind);

@@ -23,10 +23,7 @@ std::string Cause(const platform::OpenFailure& failure) {
     case OpenCause::NotFound:
       return "not found";
     case OpenCause::PermissionDenied:
-      if (IsPseudoTerminal(failure.path))
-        return "permission denied";
-      return "permission denied; add your account to the dialout group "
-             "(sudo adduser $USER dialout) and log in again";
+      return PermissionDenied(failure.path);
     case OpenCause::InUse:
       if (failure.holderPid <= 0)
         return "in use by another program";
@@ -43,6 +40,13 @@ std::string Cause(const platform::OpenFailure& failure) {
 }
 
 }  // namespace
+
+std::string PermissionDenied(const std::string& path) {
+  if (IsPseudoTerminal(path))
+    return "permission denied";
+  return "permission denied; add your account to the dialout group "
+         "(sudo adduser $USER dialout) and log in again";
+}
 
 const char* PortOf(CodeKind kind) {
   // The procedure opens the port numbered as the kind of code.

@@ -9,6 +9,7 @@
 //   PortOf                  the port name the procedure opens for a kind of code (COM1, COM2)
 //   PortLine                "codeload: COM1 is /dev/pts/3"
 //   OpenFailureLine         "codeload: cannot open COM1 (/dev/ttyUSB0): permission denied; ..."
+//   PermissionDenied        "permission denied", with what to do about it for a serial device
 //   ReportingSerialDevices  forwards every call to the real devices and reports a failed Open at
 //                           once
 #pragma once
@@ -24,6 +25,7 @@ namespace codeload {
 const char* PortOf(CodeKind kind);
 std::string PortLine(const std::string& name, const std::string& path);
 std::string OpenFailureLine(const platform::OpenFailure& failure);
+std::string PermissionDenied(const std::string& path);
 
 class ReportingSerialDevices final : public platform::SerialDevices {
  public:
