@@ -17,7 +17,9 @@ install_packages() {
 }
 
 # fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
+# libsystemd-dev (found through pkg-config) sends the record of every download to the journal.
+BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev libsystemd-dev
+  fonts-wine fonts-dejavu-core)
 
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
