@@ -64,6 +64,8 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
       return true;
     } else if (arg == "--yes") {
       out.assumeYes = true;
+    } else if (arg == "--journal") {
+      out.journal = true;
     } else if (arg == kPortOption) {
       if (i + 1 == argc) {
         error = "--port needs a value COMn=PATH";
@@ -134,6 +136,7 @@ const char* HelpText() {
          "                    (default: COM1..COM4 are /dev/ttyS0../dev/ttyS3)\n"
          "  --yes             confirm the download without asking; otherwise the question\n"
          "                    is asked on the terminal, and with no terminal the answer is No\n"
+         "  --journal         record the download in the system journal once it has ended\n"
          "  --help            this text\n"
          "  --                end of options, for a CODE that begins with '-'\n"
          "\n"

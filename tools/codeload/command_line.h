@@ -20,6 +20,7 @@ namespace codeload {
 struct Request {
   bool help = false;
   bool assumeYes = false;
+  bool journal = false;  // record the download in the system journal
   CodeKind kind = CodeKind::Carton;
   std::string code;  // Windows-1252 bytes
   std::vector<platform::PortMapping> ports;
