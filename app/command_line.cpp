@@ -57,6 +57,8 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
     }
     if (arg == "--no-power-off") {
       out.options.noPowerOff = true;
+    } else if (arg == "--journal") {
+      out.options.journal = true;
     } else if (arg == "--exit-after-first-frame") {
       out.exitAfterFirstFrame = true;
     } else if (arg == kPortOption) {
@@ -93,6 +95,7 @@ const char* HelpText() {
          "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
          "  --port COMn=PATH  the device that COMn (n 1-4) denotes; by default /dev/ttyS0-3\n"
          "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
+         "  --journal         record every confirmed download in the system journal\n"
          "  --help            this text\n"
          "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
          "frame\n"

@@ -9,8 +9,8 @@
 #include "fake_host.h"
 #include "platform/clock.h"
 #include "platform/fake_serial.h"
-#include "recording_recorder.h"
 #include "scanner/download_procedure.h"
+#include "tests/support/recording_recorder.h"
 
 // The opening and closing exchange: command and the scanner's proper reply.
 inline const std::vector<std::pair<std::string, std::string>> kExchange = {
