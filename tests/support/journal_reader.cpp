@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 extern char** environ;
@@ -69,6 +72,17 @@ std::string JournalAbsence() {
   struct stat socket {};
   if (::stat(kJournalSocket, &socket) != 0 || !S_ISSOCK(socket.st_mode))
     return std::string("no journal runs here (no ") + kJournalSocket + ")";
+  // A socket that a stopped journal left behind refuses the connection.
+  const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, kJournalSocket);
+  const bool served =
+      probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (probe >= 0)
+    ::close(probe);
+  if (!served)
+    return std::string("no journal runs here (nobody serves ") + kJournalSocket + ")";
   if (!OnPath("journalctl"))
     return "no journalctl here to read the journal back";
   return {};

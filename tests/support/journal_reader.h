@@ -1,7 +1,7 @@
 // The system journal as a test reads it back: through journalctl, the way an inspector would.
 //
-//   JournalAbsence         empty when a journal runs here and journalctl is installed, else why
-//                          not, in one line for GTEST_SKIP()
+//   JournalAbsence         empty when a journal serves its socket here and journalctl is
+//                          installed, else why not, in one line for GTEST_SKIP()
 //   ReadCodepanelEntries   `journalctl -t codepanel -o json MATCH`, asked again until an entry
 //                          comes or the time is up; one JSON object a line
 //   JsonMember             "NAME":"value" as journalctl's JSON writes a field
