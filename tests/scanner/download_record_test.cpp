@@ -13,7 +13,7 @@ namespace {
 
 using Pieces = std::vector<platform::FakeDevice::Piece>;
 
-// The operator looks at the question this long before answering: not part of the download.
+// The operator looks at the question this long before answering: not counted in the download.
 constexpr std::uint32_t kThinkMs = 700;
 // The outcome box stays open this long: the download ends when it closes.
 constexpr std::uint32_t kReadMs = 2500;
