@@ -60,6 +60,8 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
     }
     if (arg == "--no-power-off") {
       out.options.noPowerOff = true;
+    } else if (arg == "--journal") {
+      out.options.journal = true;
     } else if (arg == "--exit-after-first-frame") {
       out.exitAfterFirstFrame = true;
     } else if (arg == kPortOption) {
@@ -122,6 +124,7 @@ const char* HelpText() {
          ", which may be missing;\n"
          "                    PATH may not. COM names the file leaves out are /dev/ttyS0-3\n"
          "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
+         "  --journal         record every confirmed download in the system journal\n"
          "  --help            this text\n"
          "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
          "frame\n"

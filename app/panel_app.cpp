@@ -7,13 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <optional>
 
 #include "app/settings_folder.h"
 #include "panel/panel_dlg.h"
 #include "platform/clock.h"
 #include "platform/dry_run_process_control.h"
+#include "platform/journal_recorder.h"
 #include "platform/posix_serial.h"
 #include "platform/profile_file.h"
+#include "platform/user_name.h"
 
 const char kSettingsFileName[] = "config.dat";
 
@@ -62,7 +65,16 @@ bool CPanelApp::InitInstance(const AppOptions& options) {
   platform::ProcessControl& processes =
       options.noPowerOff ? dryRun : platform::SystemProcessControl();
 
-  RunPanel({devices, clock, processes});
+  std::optional<platform::JournalRecorder> journal;
+  if (options.journal) {
+    journal.emplace(
+        platform::SystemJournal(),
+        [&devices](const std::string& port) { return devices.DevicePath(port); },
+        platform::EffectiveUserName(), "codepanel",
+        [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+  }
+
+  RunPanel({devices, clock, processes, journal ? &*journal : nullptr});
   return false;
 }
 

@@ -13,11 +13,12 @@ struct PanelServices;
 // The settings file, in the program's own folder or, installed, in the state folder.
 extern const char kSettingsFileName[];
 
-// How this run reaches the outside: where the COM ports lead, and whether "Spegni" may really end
-// processes and power the machine off.
+// How this run reaches the outside: where the COM ports lead, whether "Spegni" may really end
+// processes and power the machine off, and whether every download is recorded in the journal.
 struct AppOptions {
   std::vector<platform::PortMapping> ports;
   bool noPowerOff = false;
+  bool journal = false;
 };
 
 class CPanelApp {

@@ -61,7 +61,7 @@ CPanelDlg::CPanelDlg(LastCodes codes, PanelServices services, QWidget* parent)
       m_codes(codes),
       m_processes(services.processes),
       m_hIcon(platform::ResourceIcon(kPanelIcon)),
-      m_download(*this, services.devices, services.clock) {
+      m_download(*this, services.devices, services.clock, services.recorder) {
   DoDataExchange();
   // The tick is queued, so that it keeps arriving while an earlier tick's message box is open:
   // the finish step of a download runs inside that box.

@@ -33,6 +33,7 @@ struct PanelServices {
   platform::SerialDevices& devices;
   platform::Clock& clock;
   platform::ProcessControl& processes;
+  DownloadRecorder* recorder = nullptr;  // where each download's record goes; none by default
 };
 
 class CPanelDlg : public platform::TemplateDialog, private DownloadHost {

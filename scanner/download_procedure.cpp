@@ -64,8 +64,8 @@ bool TailMatchesIgnoringCase(const std::uint8_t* received, std::size_t n, const 
 }  // namespace
 
 CDownloadProcedure::CDownloadProcedure(DownloadHost& host, platform::SerialDevices& devices,
-                                       platform::Clock& clock)
-    : m_port(devices, clock), m_host(host), m_clock(clock) {}
+                                       platform::Clock& clock, DownloadRecorder* recorder)
+    : m_port(devices, clock), m_host(host), m_clock(clock), m_recorder(recorder) {}
 
 void CDownloadProcedure::ClearLog() {
   m_host.ClearLog();
@@ -106,6 +106,8 @@ void CDownloadProcedure::StartDownload(CodeKind kind) {
   const std::string question = ReplaceFirst(res::LoadString(row.confirmation), "%s", code);
   if (m_host.MessageBox(question, BoxIcon::Question, BoxButtons::YesNo) != BoxResult::Yes)
     return;
+  m_work.confirmTime = m_clock.TickCount();
+  m_work.confirmedCode = code;
 
   m_nState = StateOpenPort;
   ClearLog();
@@ -118,6 +120,7 @@ void CDownloadProcedure::StartDownload(CodeKind kind) {
     m_host.MessageBox(res::LoadString(131), BoxIcon::Error, BoxButtons::Ok);
     AppendLog(136);
     AppendLog(141);
+    RecordEnding(131, false);
     return;
   }
   m_bBusy = true;
@@ -201,6 +204,7 @@ void CDownloadProcedure::OnTimer() {
       m_nState = StateFinish;
       m_host.MessageBox(res::LoadString(140), BoxIcon::Information, BoxButtons::Ok);
       AppendLog(144);
+      RecordEnding(140, true);
       break;
     case StateFinish:
       m_port.Close();
@@ -328,4 +332,20 @@ void CDownloadProcedure::EndWith(unsigned boxText, unsigned logLine) {
   m_host.MessageBox(res::LoadString(boxText), BoxIcon::Error, BoxButtons::Ok);
   AppendLog(logLine);
   AppendLog(141);
+  RecordEnding(boxText, false);
+}
+
+void CDownloadProcedure::RecordEnding(unsigned boxText, bool loaded) {
+  if (m_recorder == nullptr)
+    return;
+  DownloadRecord record;
+  record.kind = static_cast<CodeKind>(m_nCodeKind);
+  record.code = m_work.confirmedCode;
+  // The port row the open step takes is the kind's: COM1 for carton, COM2 for leaflet.
+  record.port = kPortNames[m_nCodeKind];
+  record.outcomeText = boxText;
+  record.outcome = res::LoadString(boxText);
+  record.loaded = loaded;
+  record.durationMs = m_clock.TickCount() - m_work.confirmTime;  // wraps around like the clock
+  m_recorder->Record(record);
 }

@@ -10,7 +10,8 @@
 // Any failure in 0, 10, 20, 110, 120, 210 or 220 goes to -1 too. Every ending sets -1 before it
 // shows its message box and writes its log lines after the box closes; the tick keeps arriving
 // inside the box, so the finish step (close the port, stop the tick, enable the controls) may run
-// while the box is still up. Nothing is ever retried.
+// while the box is still up. Nothing is ever retried. A confirmed download that has ended, its
+// box closed and its log lines written, goes to the recorder when there is one.
 //
 //   OnSendCartonCode / OnSendLeafletCode   the two send buttons (COM1 / COM2)
 //   OnTimer                                one tick
@@ -22,6 +23,7 @@
 
 #include "platform/clock.h"
 #include "scanner/download_host.h"
+#include "scanner/download_record.h"
 #include "scanner/scanner_steps.h"
 #include "scanner/serial_port.h"
 
@@ -50,7 +52,9 @@ inline constexpr int kMaxCodeLength = 31;
 
 class CDownloadProcedure {
  public:
-  CDownloadProcedure(DownloadHost& host, platform::SerialDevices& devices, platform::Clock& clock);
+  // With no recorder, nothing is recorded.
+  CDownloadProcedure(DownloadHost& host, platform::SerialDevices& devices, platform::Clock& clock,
+                     DownloadRecorder* recorder = nullptr);
 
   // Button handlers and the timer tick.
   void OnSendCartonCode() { StartDownload(CodeKind::Carton); }
@@ -79,6 +83,8 @@ class CDownloadProcedure {
     std::uint8_t code[100] = {};
     const ScannerStep* steps = nullptr;
     PortSettings settings = {};
+    std::string confirmedCode;      // as the operator confirmed it, for the record
+    std::uint32_t confirmTime = 0;  // when the operator answered Yes
   };
 
   void StartDownload(CodeKind kind);
@@ -88,6 +94,8 @@ class CDownloadProcedure {
   void ReportTimeout();
   // Ends the download: finish state first, then the box, then the log lines.
   void EndWith(unsigned boxText, unsigned logLine);
+  // Hands the ended download to the recorder, if any: the last thing an ending does.
+  void RecordEnding(unsigned boxText, bool loaded);
   void LoadCode();
   void EnableControls(bool enable);
   // Sends the NUL-terminated command in m_txBuffer and logs it; false after the failure report.
@@ -96,5 +104,6 @@ class CDownloadProcedure {
 
   DownloadHost& m_host;
   platform::Clock& m_clock;
+  DownloadRecorder* m_recorder;
   WorkingRecord m_work;
 };

@@ -17,7 +17,9 @@ install_packages() {
 }
 
 # fonts-wine brings a Tahoma with the original metrics; DejaVu is the fallback family.
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev fonts-wine fonts-dejavu-core)
+# libsystemd-dev (found through pkg-config) sends the record of every download to the journal.
+BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev libsystemd-dev
+  fonts-wine fonts-dejavu-core)
 
 # The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files,
 # the headless kiosk (cage with Xwayland, Qt's Wayland plugin, grim for the screenshot) and a

@@ -62,6 +62,15 @@ TEST(CodepanelProgram, HelpNeedsNoDisplay) {
   }
 }
 
+// Read before --help, so an unknown --journal would be a usage error here.
+TEST(CodepanelProgram, JournalOptionIsAcceptedAndListed) {
+  const ChildRun run = RunCodepanel({"--journal", "--help"});
+  EXPECT_FALSE(run.crashed);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("\n  --journal  "), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "");
+}
+
 TEST(CodepanelProgram, UsageErrorsNameTheArgumentThenTheUsage) {
   struct Case {
     QStringList args;

@@ -154,4 +154,25 @@ TEST_F(CommandLinePorts, PortsComeFromTheFileUnlessThePortOptionIsGiven) {
   }
 }
 
+TEST(CommandLine, JournalIsRecordedOnlyWhenAskedAndListedInTheHelp) {
+  struct Case {
+    std::vector<const char*> args;
+    bool journal;
+  };
+  const Case cases[] = {
+      {{}, false},
+      {{"--no-power-off"}, false},
+      {{"--journal"}, true},
+      {{"-platform", "offscreen", "--journal", "--port", "COM1=/dev/ttyUSB0"}, true},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse(c.args);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.line.options.journal, c.journal) << c.args.size();
+  }
+  // A Qt option's value is Qt's, even one spelt like ours.
+  EXPECT_FALSE(Parse({"-style", "--journal"}).ok);
+  EXPECT_NE(std::string(HelpText()).find("\n  --journal  "), std::string::npos) << HelpText();
+}
+
 }  // namespace

@@ -115,6 +115,14 @@ TEST_F(PanelTest, DownloadRunsFromTheSendButtonWithTheLogOnThePanel) {
   EXPECT_EQ(com1.AllWritten().size(), 145u);
   EXPECT_EQ(devices.OpenHandles(), 0);
 
+  // The panel hands its download's record to the recorder it was given.
+  ASSERT_EQ(recorder.records.size(), 1u);
+  EXPECT_EQ(recorder.records[0].kind, CodeKind::Carton);
+  EXPECT_EQ(recorder.records[0].code, "AB\xA3");
+  EXPECT_EQ(recorder.records[0].port, "COM1");
+  EXPECT_EQ(recorder.records[0].outcome, boxes[1].text);
+  EXPECT_TRUE(recorder.records[0].loaded);
+
   // The newest line is in view without the operator scrolling.
   auto* list = static_cast<QListWidget*>(Control(1007));
   const QRect last = list->visualItemRect(list->item(list->count() - 1));
@@ -137,6 +145,12 @@ TEST_F(PanelTest, FailedDownloadShowsItsBoxThenItsLines) {
                        "--> ERRORE: Impossibile aprire dispositivo di comunicazione seriale!",
                        "Procedura di scaricamento codice NON completata !"}));
   ASSERT_TRUE(QTest::qWaitFor([&] { return ControlsEnabled() == kAllEnabled; }, 2000));
+  ASSERT_EQ(recorder.records.size(), 1u);
+  EXPECT_EQ(recorder.records[0].kind, CodeKind::Leaflet);
+  EXPECT_EQ(recorder.records[0].code, "LEAF-2");
+  EXPECT_EQ(recorder.records[0].port, "COM2");
+  EXPECT_EQ(recorder.records[0].outcomeText, 137u);
+  EXPECT_FALSE(recorder.records[0].loaded);
 }
 
 TEST_F(PanelTest, EmptyFieldIsRefusedWithoutTouchingTheLog) {

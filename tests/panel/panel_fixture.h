@@ -1,5 +1,6 @@
-// The panel on the offscreen platform, with a scripted scanner on COM1 and a process stand-in that
-// never ends anything or powers anything off. Message boxes are answered as they open.
+// The panel on the offscreen platform, with a scripted scanner on COM1, a process stand-in that
+// never ends anything or powers anything off, and a recorder for the downloads' records. Message
+// boxes are answered as they open.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "platform/fake_serial.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/recording_processes.h"
+#include "tests/support/recording_recorder.h"
 
 struct SeenBox {
   std::string text;  // Windows-1252, as the procedure wrote it
@@ -53,7 +55,8 @@ class PanelTest : public ::testing::Test {
   platform::FakeSerialDevices devices{clock};
   platform::FakeDevice& com1 = devices.Add("COM1");
   RecordingProcesses processes;
-  TestPanel panel{{carton, leaflet}, {devices, clock, processes}};
+  RecordingRecorder recorder;
+  TestPanel panel{{carton, leaflet}, {devices, clock, processes, &recorder}};
   std::vector<SeenBox> boxes;
   std::vector<QString> answers;
   std::unique_ptr<test_support::ModalDriver> driver;

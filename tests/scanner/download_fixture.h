@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/fake_serial.h"
 #include "scanner/download_procedure.h"
+#include "tests/support/recording_recorder.h"
 
 // The opening and closing exchange: command and the scanner's proper reply.
 inline const std::vector<std::pair<std::string, std::string>> kExchange = {
@@ -70,6 +71,8 @@ class DownloadTest : public ::testing::Test {
   platform::VirtualClock clock;
   platform::FakeSerialDevices devices{clock};
   FakeHost host;
-  CDownloadProcedure procedure{host, devices, clock};
+  // Every procedure test runs with a recorder, which must change nothing the host sees.
+  RecordingRecorder recorder;
+  CDownloadProcedure procedure{host, devices, clock, &recorder};
   platform::FakeDevice& com1 = devices.Add("COM1");
 };

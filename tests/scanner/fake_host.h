@@ -21,6 +21,8 @@ class FakeHost : public DownloadHost {
   BoxResult MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override {
     boxes.push_back({text, icon, buttons});
     events.push_back("box " + text.substr(0, text.find('\n')));
+    if (onBox)
+      onBox(boxes.back());
     // A modal box keeps dispatching timer messages, as the panel's does.
     if (timerRunning && whileBoxOpen)
       whileBoxOpen();
@@ -57,6 +59,8 @@ class FakeHost : public DownloadHost {
   bool timerFails = false;
   bool timerRunning = false;
   std::function<void()> whileBoxOpen;
+  // Called as every box opens, before it is answered: a test may let time pass in it.
+  std::function<void(const ShownBox&)> onBox;
 
   std::vector<ShownBox> boxes;
   std::vector<std::string> log;

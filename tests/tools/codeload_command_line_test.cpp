@@ -170,6 +170,33 @@ TEST(CodeloadCommandLine, CodeWithAControlByteIsRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(sim.LinesUntil("code: ", 300ms), std::vector<std::string>{});
 }
 
+TEST(CodeloadCommandLine, JournalIsRecordedOnlyWhenAsked) {
+  struct Case {
+    std::vector<std::string> args;
+    bool journal;
+  };
+  const Case cases[] = {
+      {{"carton", "X"}, false},
+      {{"--yes", "carton", "X"}, false},
+      {{"--journal", "carton", "X"}, true},
+      {{"--port", "COM2=/dev/ttyUSB1", "leaflet", "--journal", "Y"}, true},
+      // After "--" it is the code.
+      {{"carton", "--", "--journal"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    codeload::Request request;
+    std::string error;
+    ASSERT_TRUE(Parse(c.args, request, error)) << error;
+    EXPECT_EQ(request.journal, c.journal);
+  }
+
+  // The program itself reads it before --help, and lists it.
+  const Outcome run = Codeload({"--journal", "--help"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "\n  --journal  ")) << run.out;
+}
+
 TEST(CodeloadCommandLine, HelpGivesEveryExitStatus) {
   const Outcome run = Codeload({"--help"});
   EXPECT_EQ(run.status, 0);

@@ -51,6 +51,8 @@ bool ParseCommandLine(int argc, const char* const argv[], Request& out, std::str
       return true;
     } else if (arg == "--yes") {
       out.assumeYes = true;
+    } else if (arg == "--journal") {
+      out.journal = true;
     } else if (arg == kPortOption) {
       if (i + 1 == argc) {
         error = "--port needs a value COMn=PATH";
@@ -148,6 +150,7 @@ const char* HelpText() {
          "                    machine and whether this account may open them; then exit 0\n"
          "  --yes             confirm the download without asking; otherwise the question\n"
          "                    is asked on the terminal, and with no terminal the answer is No\n"
+         "  --journal         record the download in the system journal once it has ended\n"
          "  --help            this text\n"
          "  --                end of options, for a CODE that begins with '-'\n"
          "\n"

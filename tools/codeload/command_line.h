@@ -22,6 +22,7 @@ struct Request {
   bool help = false;
   bool listPorts = false;
   bool assumeYes = false;
+  bool journal = false;  // record the download in the system journal
   CodeKind kind = CodeKind::Carton;
   std::string code;  // Windows-1252 bytes
   std::vector<platform::PortMapping> ports;

@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/journal_recorder.h"
 #include "platform/port_file.h"
 #include "platform/posix_serial.h"
+#include "platform/user_name.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/guarded_exchange.h"
@@ -68,7 +71,15 @@ int main(int argc, char* argv[]) {
       devices, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
   platform::SystemClock clock;
   codeload::TerminalHost host(clock, request.kind, request.code, ConfirmationFor(request));
-  CDownloadProcedure procedure(host, reporting, clock);
+  std::optional<platform::JournalRecorder> journal;
+  if (request.journal) {
+    journal.emplace(
+        platform::SystemJournal(),
+        [&devices](const std::string& port) { return devices.DevicePath(port); },
+        platform::EffectiveUserName(), "codeload",
+        [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+  }
+  CDownloadProcedure procedure(host, reporting, clock, journal ? &*journal : nullptr);
 
   if (request.kind == CodeKind::Carton) {
     procedure.OnSendCartonCode();
