@@ -13,6 +13,7 @@
 #include "panel/panel_dlg.h"
 #include "platform/clock.h"
 #include "platform/dry_run_process_control.h"
+#include "platform/error_text.h"
 #include "platform/journal_recorder.h"
 #include "platform/posix_serial.h"
 #include "platform/profile_file.h"
@@ -27,20 +28,9 @@ constexpr char kCartonKey[] = "LAST_CODE";
 constexpr char kLeafletKey[] = "LAST_AIC_CODE";
 constexpr std::size_t kReadBuffer = 256;
 
-// In English whatever locale Qt has set, like the rest of a station's journal.
-std::string CauseText(int error) {
-  const locale_t english = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  if (english == static_cast<locale_t>(nullptr))
-    return "error " + std::to_string(error);
-  std::string text = ::strerror_l(error, english);
-  ::freelocale(english);
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-    text[0] = static_cast<char>(text[0] - 'A' + 'a');
-  return text;
-}
-
 void ReportSaveFailure(const std::string& path, int error) {
-  std::fprintf(stderr, "codepanel: cannot save %s: %s\n", path.c_str(), CauseText(error).c_str());
+  std::fprintf(stderr, "codepanel: cannot save %s: %s\n", path.c_str(),
+               platform::ErrorText(error).c_str());
 }
 
 }  // namespace

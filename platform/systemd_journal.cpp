@@ -13,6 +13,7 @@
 
 #include <cerrno>
 
+#include "platform/error_text.h"
 #include "platform/journal.h"
 
 namespace platform {
@@ -21,24 +22,12 @@ namespace {
 
 constexpr char kJournalSocket[] = "/run/systemd/journal/socket";
 
-// In English whatever locale the program runs in, like the rest of its stderr lines.
-std::string CauseText(int error) {
-  const locale_t english = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  if (english == static_cast<locale_t>(nullptr))
-    return "error " + std::to_string(error);
-  std::string text = ::strerror_l(error, english);
-  ::freelocale(english);
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-    text[0] = static_cast<char>(text[0] - 'A' + 'a');
-  return text;
-}
-
 class SystemdJournal final : public Journal {
  public:
   bool Send(const std::vector<std::string>& fields, std::string& cause) override {
     struct stat socket {};
     if (::stat(kJournalSocket, &socket) != 0) {
-      cause = std::string(kJournalSocket) + ": " + CauseText(errno);
+      cause = std::string(kJournalSocket) + ": " + platform::ErrorText(errno);
       return false;
     }
     std::vector<iovec> parts;
@@ -47,7 +36,7 @@ class SystemdJournal final : public Journal {
       parts.push_back({const_cast<char*>(field.data()), field.size()});
     const int result = ::sd_journal_sendv(parts.data(), static_cast<int>(parts.size()));
     if (result < 0) {
-      cause = CauseText(-result);
+      cause = platform::ErrorText(-result);
       return false;
     }
     return true;
