@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix_serial.h"
 #include "tests/support/pty_pair.h"
 
 namespace {
