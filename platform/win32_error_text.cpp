@@ -1,9 +1,12 @@
-// A GetLastError code as the system's English text, through FormatMessageA. The system's own
-// language comes only where it has no English text for the code.
+// The error texts on Windows: an errno value as the C runtime words it (English in the C locale
+// the programs keep), and a GetLastError code as the system's English text, through
+// FormatMessageA; the system's own language comes only where it has no English text for the code.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
+#include "platform/error_text.h"
 #include "platform/open_failure.h"
 
 namespace platform {
@@ -23,6 +26,13 @@ std::string MessageText(DWORD error, DWORD language) {
 }
 
 }  // namespace
+
+std::string ErrorText(int error) {
+  std::string text = std::strerror(error);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
 
 std::string DeviceErrorText(int error) {
   const auto code = static_cast<DWORD>(error);
