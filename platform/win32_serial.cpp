@@ -35,6 +35,20 @@ constexpr CauseOfError kCauses[] = {
     {ERROR_BUSY, OpenCause::InUse},
 };
 
+// 0 for a communications device; otherwise why not. Wine opens a COM name whose Linux device is
+// missing all the same, as a handle of no known type on which every call fails: that is a
+// device not found. A file or NUL opens as well, and refuses the communications calls.
+DWORD NotACommDevice(HANDLE handle) {
+  if (GetFileType(handle) == FILE_TYPE_UNKNOWN)
+    return ERROR_DEV_NOT_EXIST;
+  COMMPROP properties{};
+  if (!GetCommProperties(handle, &properties)) {
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_INVALID_FUNCTION;
+  }
+  return 0;
+}
+
 HANDLE AsHandle(DeviceHandle h) {
   return reinterpret_cast<HANDLE>(h);
 }
@@ -80,6 +94,13 @@ DeviceHandle Win32SerialDevices::Open(const std::string& name) {
     const DWORD error = GetLastError();
     m_lastOpenFailure =
         OpenFailure{name, device, Win32OpenCause(error), static_cast<int>(error), 0, {}};
+    return kInvalidHandle;
+  }
+  if (const DWORD error = NotACommDevice(handle); error != 0) {
+    CloseHandle(handle);
+    const OpenCause cause =
+        error == ERROR_DEV_NOT_EXIST ? OpenCause::NotFound : OpenCause::NotSerialDevice;
+    m_lastOpenFailure = OpenFailure{name, device, cause, static_cast<int>(error), 0, {}};
     return kInvalidHandle;
   }
   const auto h = reinterpret_cast<DeviceHandle>(handle);

@@ -1,12 +1,13 @@
 // Serial devices on Windows through the communications functions of the system.
 //
 // A port name ("COM1") denotes a Windows device name; the handle is the device's HANDLE. Open
-// asks for exclusive, synchronous reading and writing of a device that exists already, and
-// records why it failed: a port that another program has open answers "access denied", which
-// counts as in use. Reads return at once with what has arrived (ReadIntervalTimeout MAXDWORD, the
-// rest 0), writes have no time-out, and the line settings are built afresh (see win32_dcb.h).
-// Receive errors come from ClearCommError, which also clears them. Built on Windows only; this
-// header itself brings no Windows header.
+// asks for exclusive, synchronous reading and writing of a device that exists already, refuses
+// what is no communications device (a file, NUL, or under wine a COM name whose Linux device is
+// missing), and records why it failed: a port that another program has open answers "access
+// denied", which counts as in use. Reads return at once with what has arrived (ReadIntervalTimeout
+// MAXDWORD, the rest 0), writes have no time-out, and the line settings are built afresh (see
+// win32_dcb.h). Receive errors come from ClearCommError, which also clears them. Built on Windows
+// only; this header itself brings no Windows header.
 //
 //   MapPort / DevicePath   name -> device; COM1..COM4 start as themselves
 //   Open / Close           exclusive hold of the device

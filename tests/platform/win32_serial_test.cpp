@@ -171,24 +171,23 @@ TEST(Win32Serial, SaysWhyAnOpenFailed) {
   }
   CloseHandle(holder);
 
-  // Once the holder has gone the same name opens, and a success clears the failure.
-  const DeviceHandle h = devices.Open("COM3");
-  ASSERT_NE(h, kInvalidHandle);
-  EXPECT_FALSE(devices.LastOpenFailure().has_value());
-  // Exclusive: a second open of the device, by us or anyone, is refused while we hold it.
-  EXPECT_EQ(devices.Open("COM3"), kInvalidHandle);
-  ASSERT_TRUE(devices.LastOpenFailure().has_value());
-  EXPECT_EQ(devices.LastOpenFailure()->cause, OpenCause::InUse);
-  // A file is no serial device: the communication calls fail on it, and say so.
-  EXPECT_FALSE(devices.SetImmediateReads(h));
-  EXPECT_FALSE(devices.SetLineSettings(h, LineSettings{}));
-  std::uint32_t errors = 7;
-  std::uint32_t waiting = 7;
-  EXPECT_FALSE(devices.ClearError(h, errors, waiting));
-  EXPECT_EQ(errors, 0u);
-  EXPECT_EQ(waiting, 0u);
-  EXPECT_TRUE(devices.Close(h));
-  EXPECT_FALSE(devices.Close(h));
+  // Once the holder has gone the file opens, but it is no serial device, nor is NUL; each is
+  // closed again at once, so that the holder can take the file back exclusively.
+  devices.MapPort("COM4", "NUL");
+  for (const char* name : {"COM3", "COM4"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(devices.Open(name), kInvalidHandle);
+    ASSERT_TRUE(devices.LastOpenFailure().has_value());
+    EXPECT_EQ(devices.LastOpenFailure()->cause, OpenCause::NotSerialDevice);
+    EXPECT_NE(devices.LastOpenFailure()->error, 0);
+    EXPECT_EQ(codeload::OpenFailureLine(*devices.LastOpenFailure()),
+              "codeload: cannot open " + std::string(name) + " (" + devices.DevicePath(name) +
+                  "): not a serial device");
+  }
+  const HANDLE again = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the refused open left the file open";
+  CloseHandle(again);
 }
 
 TEST(Win32Serial, CausesOfTheSystemsErrorCodes) {
