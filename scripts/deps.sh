@@ -27,6 +27,10 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev
 PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd cage xwayland qt6-wayland grim
                   debootstrap)
 
+# The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
+# run the tests (wine64 for 64-bit programs).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest cmake make wine wine64)
+
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev cmake make)

@@ -32,9 +32,13 @@ const std::string kOpenFailed =
 // Codes no earlier run has sent: the process, the moment and a letter.
 std::string Marker(char letter) {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return std::string(1, letter) + std::to_string(::getpid()) + "-" +
-         std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() %
-                        10000000);
+  // Appended piece by piece: g++ 12 at -O2 warns falsely (-Wrestrict) on std::string + std::string.
+  std::string marker(1, letter);
+  marker += std::to_string(::getpid());
+  marker += '-';
+  marker +=
+      std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() % 10000000);
+  return marker;
 }
 
 std::string UserName() {
