@@ -13,19 +13,20 @@
 // starts a section, so that its keys never count for the section above it. A NUL after a header's
 // last ']' does not count, like any text there.
 //
-// A write changes only the line of the key (rewritten as KEY=value with the key spelled as the file
-// already has it), or adds one: a new key after the last line of its section that is neither blank
-// nor a comment (trailing blank lines and comments stay with whatever follows); a new section at
-// the end of the file. Every other byte stays as it was; lines the writer makes end with CRLF.
+// A write here changes only the line of the key (rewritten as KEY=value with the key spelled as the
+// file already has it), or adds one: a new key after the last line of its section that is neither
+// blank nor a comment (trailing blank lines and comments stay with whatever follows); a new section
+// at the end of the file. Every other byte stays as it was; lines the writer makes end with CRLF.
 // A value is put in double quotes exactly when the reader would otherwise change it (a blank at
 // either end, or the same quote at both ends), so every storable value reads back unchanged.
 //
 // Each system has its backend, chosen by CMake. On Linux (posix_profile_file.h) the file is read
-// and edited here, with byte-order marks handled as Windows handles them, and replaced atomically.
-// On Windows (win32_profile_file.cpp) the system's own GetPrivateProfileStringA and
-// WritePrivateProfileStringA read and write it; the names and values this interface accepts, and
-// the quotes it adds, are the same on both. Callers pass a full path: Windows looks for a bare file
-// name in its own folder.
+// and edited as above, with byte-order marks handled as Windows handles them, and replaced
+// atomically. On Windows (win32_profile_file.cpp) the system's own GetPrivateProfileStringA and
+// WritePrivateProfileStringA read and write it, and rewrite the whole file in their own layout
+// (win32_profile_file.cpp says how it differs). The names and values this interface accepts, the
+// quotes it adds and the bytes of a file it creates are the same on both. Callers pass a full
+// path: Windows looks for a bare file name in its own folder.
 //
 //   GetProfileString    a value, or the default when the file, section or key is missing
 //   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written,

@@ -3,6 +3,15 @@
 // file adds is what the interface promises on every system: the same names and values refused,
 // the same quotes around a value the reader would change, a name holding a NUL matching nothing,
 // and the cause of a failed write as an errno value.
+//
+// Where the system's calls differ from the Linux backend, as wine 8.0 shows them (the same cases
+// run against both in profile_backend_test.cpp; these are outside what the callers use):
+//   - a write rewrites every line in the system's layout: blanks around names and values and
+//     blank lines dropped, LF line ends turned into CRLF; a new key goes after the section's
+//     comments too, where Linux leaves trailing comments to what follows;
+//   - the default loses blanks at its end and one pair of quotes around it;
+//   - in a file, a NUL ends a line's name where it stands, so "K<NUL>Z=v" answers for K;
+//   - the file is rewritten in place: a crash part-way can leave it short.
 #include "platform/profile_file.h"
 
 #include <windows.h>
