@@ -15,6 +15,13 @@
 namespace platform {
 namespace {
 
+using profile::IsStorableKey;
+using profile::IsStorableSectionName;
+using profile::IsStorableValue;
+using profile::StoredValue;
+using profile::Trim;
+using profile::Unquote;
+
 constexpr std::string_view kLineEnd = "\r\n";
 
 // ---- Lines -------------------------------------------------------------------------------------

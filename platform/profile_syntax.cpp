@@ -1,6 +1,6 @@
 #include "platform/profile_syntax.h"
 
-namespace platform {
+namespace platform::profile {
 
 namespace {
 
@@ -57,4 +57,4 @@ std::string StoredValue(std::string_view value) {
   return quoted;
 }
 
-}  // namespace platform
+}  // namespace platform::profile

@@ -15,7 +15,8 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+// In a namespace of their own: other readers in platform/ have blanks and trims of their own.
+namespace platform::profile {
 
 bool IsBlank(char c);
 std::string_view Trim(std::string_view text);
@@ -27,4 +28,4 @@ bool IsStorableValue(std::string_view value);
 
 std::string StoredValue(std::string_view value);
 
-}  // namespace platform
+}  // namespace platform::profile

@@ -29,6 +29,11 @@ namespace platform {
 
 namespace {
 
+using profile::IsStorableKey;
+using profile::IsStorableSectionName;
+using profile::IsStorableValue;
+using profile::StoredValue;
+
 bool HasNul(const std::string& text) {
   return text.find('\0') != std::string::npos;
 }
