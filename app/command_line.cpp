@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
+#include <string>
 #include <string_view>
 
+#include "app/installation.h"
 #include "platform/port_file.h"
 
 namespace {
@@ -110,28 +112,30 @@ bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::strin
 }
 
 const char* HelpText() {
-  return "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] "
-         "[Qt options]\n"
-         "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n"
-         "into the scanner on COM2, and keeps the last codes in config.dat beside the program.\n"
-         "Installed in " CODEPANEL_INSTALLED_BINDIR ", it keeps them in " CODEPANEL_STATE_DIR
-         "/config.dat,\n"
-         "which members of the group " CODEPANEL_GROUP " may write.\n"
-         "  --port COMn=PATH  the device that COMn (n 1-4) denotes; any --port replaces the\n"
-         "                    whole ports file, which is then not read\n"
-         "  --ports-file PATH read the COMn=PATH lines ('#' starts a comment) from PATH\n"
-         "                    instead of " CODEPANEL_PORTS_FILE
-         ", which may be missing;\n"
-         "                    PATH may not. COM names the file leaves out are /dev/ttyS0-3\n"
-         "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
-         "  --journal         record every confirmed download in the system journal\n"
-         "  --help            this text\n"
-         "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
-         "frame\n"
-         "Qt options go to Qt: -platform NAME, -style NAME, -stylesheet FILE, -display HOST:N,\n"
-         "-geometry WxH+X+Y, -qwindowgeometry WxH+X+Y, -qwindowtitle TITLE, -qwindowicon FILE,\n"
-         "-platformtheme NAME, -platformpluginpath PATH, -plugin NAME, -session ID, -reverse,\n"
-         "-widgetcount, -qmljsdebugger=...\n"
-         "Exit status: 0 after the panel or --help, 2 usage error, or a ports file that cannot\n"
-         "be read or holds a wrong line.\n";
+  // Put together once: where the codes live and what a COM name denotes depend on the system.
+  static const std::string text =
+      std::string(kUsage) +
+      "\n"
+      "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n" +
+      SettingsPlaceHelp() +
+      "  --port COMn=PATH  the device that COMn (n 1-4) denotes; any --port replaces the\n"
+      "                    whole ports file, which is then not read\n"
+      "  --ports-file PATH read the COMn=PATH lines ('#' starts a comment) from PATH\n"
+      "                    instead of " CODEPANEL_PORTS_FILE
+      ", which may be missing;\n"
+      "                    PATH may not. COM names the file leaves out are " +
+      DefaultDevicesHelp() +
+      "\n"
+      "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
+      "  --journal         record every confirmed download in the system journal\n"
+      "  --help            this text\n"
+      "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
+      "frame\n"
+      "Qt options go to Qt: -platform NAME, -style NAME, -stylesheet FILE, -display HOST:N,\n"
+      "-geometry WxH+X+Y, -qwindowgeometry WxH+X+Y, -qwindowtitle TITLE, -qwindowicon FILE,\n"
+      "-platformtheme NAME, -platformpluginpath PATH, -plugin NAME, -session ID, -reverse,\n"
+      "-widgetcount, -qmljsdebugger=...\n"
+      "Exit status: 0 after the panel or --help, 2 usage error, or a ports file that cannot\n"
+      "be read or holds a wrong line.\n";
+  return text.c_str();
 }

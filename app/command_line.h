@@ -1,7 +1,8 @@
 // codepanel's command line, read before QApplication exists, so that --help and a usage error
 // need no display (QApplication's constructor ends the program when it cannot reach one):
 //
-//   codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] [Qt options]
+//   codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] [--help]
+//             [Qt options]
 //
 // Qt's documented options (-platform NAME, -style NAME, -display HOST:N, -geometry WxH+X+Y, ...)
 // are recognised with their values and left in argv, so QApplication takes them out and applies
@@ -24,8 +25,8 @@ struct CommandLine {
 };
 
 inline constexpr const char* kUsage =
-    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] "
-    "[Qt options]";
+    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] "
+    "[--help] [Qt options]";
 
 // argv is only read. On a usage error `out` may be partly filled.
 bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error);

@@ -19,11 +19,6 @@ std::string Normalised(const std::string& folder) {
 
 }  // namespace
 
-const InstallLayout& InstalledLayout() {
-  static const InstallLayout layout = {CODEPANEL_INSTALLED_BINDIR "/", CODEPANEL_STATE_DIR "/"};
-  return layout;
-}
-
 std::string SettingsFolder(const std::string& executableFolder, const InstallLayout& layout) {
   if (!layout.binFolder.empty() && !layout.stateFolder.empty() &&
       Normalised(executableFolder) == Normalised(layout.binFolder))

@@ -4,17 +4,11 @@
 // (/var/lib/codepanel/), which the station group may write.
 //
 //   SettingsFolder(exe, layout)   the folder for config.dat, ending with '/'
-//   InstalledLayout()             the install folders this program was built for
 #pragma once
 
 #include <string>
 
-struct InstallLayout {
-  std::string binFolder;    // where the package puts the program, ending with '/'
-  std::string stateFolder;  // where the installed program keeps config.dat, ending with '/'
-};
-
-const InstallLayout& InstalledLayout();
+#include "app/installation.h"
 
 // executableFolder ends with '/'. A program started through a link into binFolder still runs
 // from its real folder, which is what executableFolder names.

@@ -185,11 +185,16 @@ BoxResult CPanelDlg::MessageBox(const std::string& text, BoxIcon icon, BoxButton
 
 std::uint32_t CPanelDlg::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
   m_timer.start(static_cast<int>(periodMs));
-  return m_timer.isActive() ? id : 0;
+  if (!m_timer.isActive())
+    return 0;
+  if (!m_fineTimer)
+    m_fineTimer.emplace();
+  return id;
 }
 
 void CPanelDlg::StopTimer(std::uint32_t /*timerId*/) {
   m_timer.stop();  // the panel has one timer
+  m_fineTimer.reset();
 }
 
 void CPanelDlg::EnableControl(ControlId control, bool enable) {

@@ -7,10 +7,12 @@
 #include <QIcon>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "panel/touch_edit.h"
 #include "platform/template_dialog.h"
+#include "platform/timer_resolution.h"
 #include "scanner/download_procedure.h"
 
 class QFont;
@@ -84,6 +86,8 @@ class CPanelDlg : public platform::TemplateDialog, private DownloadHost {
   QIcon m_hIcon;
   CDownloadProcedure m_download;  // state, step and serial port of the download
   QTimer m_timer;
+  // Held while the download's timer runs, so that the system keeps its 30 ms period.
+  std::optional<platform::FineTimerResolution> m_fineTimer;
   std::unique_ptr<QFont> m_pCodeFont;
   std::unique_ptr<QFont> m_pLabelFont;
   CTouchEdit* m_editCartonCode = nullptr;

@@ -15,21 +15,17 @@
 // one is not atomic: a crash part-way can leave it short. Any other failure stays a failure.
 //
 //   ReplaceFileAtomically  puts the bytes in place of the file; false (file untouched) on failure,
-//                          and with a WriteStatus, the cause
+//                          and with a WriteStatus (write_status.h), the cause: the errno of the
+//                          step that refused it, ECANCELED when a test hook abandoned the write,
+//                          ENOMEM when memory ran out
 #pragma once
 
 #include <functional>
 #include <string>
 
-namespace platform {
+#include "platform/write_status.h"
 
-// Why a write failed, so that a caller can name the cause: the errno of the step that refused it,
-// 0 once the file holds the new content. ECANCELED when a test hook abandoned the write, ENOMEM
-// when memory ran out.
-struct WriteStatus {
-  int error = 0;
-  bool ok() const { return error == 0; }
-};
+namespace platform {
 
 // Test seam: called once the temporary file holds the whole new content and is flushed to disk,
 // just before it is renamed over the file. Returning false abandons the write at that point, as a

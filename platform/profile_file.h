@@ -13,24 +13,20 @@
 // starts a section, so that its keys never count for the section above it. A NUL after a header's
 // last ']' does not count, like any text there.
 //
-// A file that starts with a byte-order mark, UTF-16LE (FF FE) or UTF-8 (EF BB BF), is read and
-// written in that encoding as Windows does (profile_encoding.h): names and values are converted at
-// the edge, '?' standing for a character Windows-1252 lacks, and the file goes back in its own
-// encoding with its mark, every line but the written one as it was.
-//
-// A write changes only the line of the key (rewritten as KEY=value with the key spelled as the file
-// already has it), or adds one: a new key after the last line of its section that is neither blank
-// nor a comment (trailing blank lines and comments stay with whatever follows); a new section at
-// the end of the file. Every other byte stays as it was; lines the writer makes end with CRLF.
+// A write here changes only the line of the key (rewritten as KEY=value with the key spelled as the
+// file already has it), or adds one: a new key after the last line of its section that is neither
+// blank nor a comment (trailing blank lines and comments stay with whatever follows); a new section
+// at the end of the file. Every other byte stays as it was; lines the writer makes end with CRLF.
 // A value is put in double quotes exactly when the reader would otherwise change it (a blank at
 // either end, or the same quote at both ends), so every storable value reads back unchanged.
 //
-// The whole edited file goes back through ReplaceFileAtomically (atomic_file.h): a crash leaves the
-// old file or the new one, never a mix, and the file keeps its permission bits (0644 when new). A
-// crash just before the rename can leave a stray "<file>.XXXXXX" beside it, which the reader never
-// looks at and later writes do not disturb. A symbolic link at the path is read through, then
-// replaced by a file holding the edited content; its target is left alone. A writable file in a
-// folder that refuses new files is rewritten in place instead (atomic_file.h).
+// Each system has its backend, chosen by CMake. On Linux (posix_profile_file.h) the file is read
+// and edited as above, with byte-order marks handled as Windows handles them, and replaced
+// atomically. On Windows (win32_profile_file.cpp) the system's own GetPrivateProfileStringA and
+// WritePrivateProfileStringA read and write it, and rewrite the whole file in their own layout
+// (win32_profile_file.cpp says how it differs). The names and values this interface accepts, the
+// quotes it adds and the bytes of a file it creates are the same on both. Callers pass a full
+// path: Windows looks for a bare file name in its own folder.
 //
 //   GetProfileString    a value, or the default when the file, section or key is missing
 //   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written,
@@ -40,7 +36,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/atomic_file.h"
+#include "platform/write_status.h"
 
 namespace platform {
 
@@ -56,16 +52,10 @@ std::string GetProfileString(const std::string& path, const std::string& section
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 
-// Test seam: the hook is handed to ReplaceFileAtomically, so it sees the temporary file holding the
-// whole edited content just before the rename, and returning false abandons the write there.
+// The same, with the cause of a failure in status as an errno value: EINVAL for what cannot be
+// stored, EISDIR for a folder at the path, otherwise the cause the system gave for the read or
+// the write that failed (ENOENT for a missing folder, EACCES, ENOSPC...).
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value, const BeforeReplaceHook& beforeReplace);
-
-// The same, with the cause of a failure in status: EINVAL for what cannot be stored, EISDIR for a
-// folder at the path and EINVAL for any other path that is no regular file, otherwise the errno of
-// the read or the write that failed (atomic_file.h). The hooks go to ReplaceFileAtomically.
-bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value, WriteStatus& status,
-                        const ReplaceHooks& hooks = {});
+                        const std::string& value, WriteStatus& status);
 
 }  // namespace platform

@@ -45,8 +45,8 @@ ChildRun RunCodepanel(const QStringList& args,
 }
 
 const std::string kUsage =
-    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--help] "
-    "[Qt options]";
+    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] "
+    "[--help] [Qt options]";
 
 TEST(CodepanelProgram, HelpNeedsNoDisplay) {
   for (const QStringList& args :

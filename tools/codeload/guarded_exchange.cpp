@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/timer_resolution.h"
 #include "tools/codeload/signal_guard.h"
 #include "tools/codeload/tick_loop.h"
 
@@ -11,6 +12,8 @@ int RunGuardedExchange(platform::Clock& clock, TerminalHost& host, CDownloadProc
   if (!host.TimerRunning())
     return 0;
   const SignalGuard guard;
+  // The system timer at 1 ms for the whole exchange, so that ticks and pauses keep their length.
+  const platform::FineTimerResolution fineTimer;
   bool told = false;
   // Asked between ticks: the handler itself only records.
   const auto tellOnce = [&] {

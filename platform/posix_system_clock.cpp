@@ -1,3 +1,5 @@
+// The clock on Linux: the monotonic clock in milliseconds, cut to 32 bits so that it wraps as the
+// original platform's tick count does, and a pause that sleeps at least the time asked.
 #include <chrono>
 #include <thread>
 

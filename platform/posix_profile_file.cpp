@@ -1,4 +1,4 @@
-#include "platform/profile_file.h"
+#include "platform/posix_profile_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,9 +10,17 @@
 #include <vector>
 
 #include "platform/profile_encoding.h"
+#include "platform/profile_syntax.h"
 
 namespace platform {
 namespace {
+
+using profile::IsStorableKey;
+using profile::IsStorableSectionName;
+using profile::IsStorableValue;
+using profile::StoredValue;
+using profile::Trim;
+using profile::Unquote;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -44,18 +52,6 @@ std::vector<Line> SplitLines(std::string_view content) {
     begin = line.Next();
   }
   return lines;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
 }
 
 std::string_view UpToNul(std::string_view text) {
@@ -101,16 +97,6 @@ ParsedLine ParseLine(std::string_view text) {
     return {LineKind::kOther, {}, {}};
   return {LineKind::kEntry, Trim(trimmed.substr(0, equals)),
           Trim(UpToNul(trimmed.substr(equals + 1)))};
-}
-
-bool IsQuote(char c) {
-  return c == '"' || c == '\'';
-}
-
-std::string_view Unquote(std::string_view value) {
-  if (value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back())
-    return value.substr(1, value.size() - 2);
-  return value;
 }
 
 // ---- Finding a key -----------------------------------------------------------------------------
@@ -195,36 +181,10 @@ int ReadWholeFile(const std::string& path, std::string& content) {
 
 // ---- Writing -----------------------------------------------------------------------------------
 
-bool HasLineBreakOrNul(std::string_view text) {
-  return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-bool IsStorableSectionName(std::string_view name) {
-  return !name.empty() && Trim(name).size() == name.size() && !HasLineBreakOrNul(name);
-}
-
-bool IsStorableKey(std::string_view key) {
-  return IsStorableSectionName(key) && key.find('=') == std::string_view::npos &&
-         key.front() != ';' && key.front() != '[';
-}
-
-// Quotes exactly the values the reader would otherwise change; others are stored as Windows
-// stores them.
-std::string EncodeValue(std::string_view value) {
-  const bool blankAtEnd = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
-  const bool looksQuoted = Unquote(value).size() != value.size();
-  if (!blankAtEnd && !looksQuoted)
-    return std::string(value);
-  std::string quoted = "\"";
-  quoted.append(value);
-  quoted.push_back('"');
-  return quoted;
-}
-
 std::string EntryLine(std::string_view key, std::string_view value) {
   std::string line(key);
   line.push_back('=');
-  line.append(EncodeValue(value));
+  line.append(StoredValue(value));
   line.append(kLineEnd);
   return line;
 }
@@ -285,6 +245,11 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value, WriteStatus& status) {
+  return WriteProfileString(path, section, key, value, status, ReplaceHooks{});
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value, const BeforeReplaceHook& beforeReplace) {
   WriteStatus ignored;
   return WriteProfileString(path, section, key, value, ignored, {beforeReplace, nullptr});
@@ -293,7 +258,7 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value, WriteStatus& status, const ReplaceHooks& hooks) {
   status.error = 0;
-  if (!IsStorableSectionName(section) || !IsStorableKey(key) || HasLineBreakOrNul(value)) {
+  if (!IsStorableSectionName(section) || !IsStorableKey(key) || !IsStorableValue(value)) {
     status.error = EINVAL;
     return false;
   }
