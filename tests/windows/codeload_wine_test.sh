@@ -156,6 +156,7 @@ end() {
     for which in linux wine; do
       echo "# $which: status $(cat "$work/$which.status" 2>/dev/null)"
       sed "s/^/#   $which stderr: /" "$work/$which.err" 2>/dev/null | head -20
+      [ -f "$work/$which.tty" ] && sed "s/^/#   $which terminal: /" "$work/$which.out" | tail -8
     done
   fi
 }
@@ -257,6 +258,43 @@ grep -qxF -- \
   "--> ERRORE: Problemi durante ricezione dati da dispositivo di comunicazione seriale!" \
   "$work/wine.out" || fail "the log lacks the receive error"
 end
+
+# Ctrl-C typed on the loader's terminal (its console, under wine) once the scanner has answered
+# the opening command: the loader says so, finishes the exchange and exits 130, as SIGINT does on
+# Linux. The simulator waits before each reply, so that the exchange is still going on.
+interrupt() {
+  local which=$1
+  shift
+  local before
+  before=$(($(sim_line_count) + 1))
+  python3 tests/windows/console_interrupt.py "RX: " 20 "$@" >"$work/$which.tty" 2>&1 </dev/null
+  echo $? >"$work/$which.status"
+  # The terminal's own line ends and, under wine, the console's cursor sequences taken out.
+  tr -d '\r' <"$work/$which.tty" | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' >"$work/$which.out"
+  sim_lines_since "$before" >"$work/$which.sim"
+}
+begin "Ctrl-C in the middle of the exchange"
+if command -v python3 >/dev/null; then
+  start_sim COM1 --delay 300
+  interrupt linux "$linux_codeload" --port "COM1=$work/com1" --yes carton CTRLC
+  interrupt wine wine "$exe" --yes carton CTRLC
+  for which in linux wine; do
+    [ "$(cat "$work/$which.status")" = 130 ] ||
+      fail "$which: exit status $(cat "$work/$which.status"), expected 130"
+    grep -qxF "$completed" "$work/$which.out" || fail "$which: the download did not finish"
+    grep -qxF "code: CTRLC" "$work/$which.sim" || fail "$which: the scanner did not store CTRLC"
+    grep -qxF "RX: <ESC>[A" "$work/$which.sim" || fail "$which: no closing exchange"
+  done
+  grep -qxF "codeload: SIGINT received; finishing the exchange with the scanner first" \
+    "$work/linux.out" || fail "Linux codeload did not tell the SIGINT"
+  grep -qxF "codeload: Ctrl-C received; finishing the exchange with the scanner first" \
+    "$work/wine.out" || fail "codeload.exe did not tell the Ctrl-C"
+  cmp -s "$work/linux.sim" "$work/wine.sim" ||
+    fail "the simulator received other frames: $(diff "$work/linux.sim" "$work/wine.sim" | head -5)"
+  end
+else
+  echo "skip - $case_name: python3 is not installed"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
