@@ -28,7 +28,11 @@ std::string MessageText(DWORD error, DWORD language) {
 }  // namespace
 
 std::string ErrorText(int error) {
-  std::string text = std::strerror(error);
+  // strerror_s: the C runtime's own text, without the deprecation MSVC reports for strerror.
+  char buffer[256] = {};
+  if (strerror_s(buffer, sizeof buffer, error) != 0)
+    return "error " + std::to_string(error);
+  std::string text = buffer;
   if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
     text[0] = static_cast<char>(text[0] - 'A' + 'a');
   return text;

@@ -1,13 +1,16 @@
 // The Windows serial backend on its own, under wine or Windows: the DCB built for every row of
 // line settings the scanner's tables allow, the port names and their devices, why an open fails
-// (a missing device, one another program holds), the system's error texts, and handles that were
-// never given out. The exchange itself over a real COM port is in tests/windows.
+// (a missing device, one another program holds, no serial device), the system's and the C
+// runtime's error texts, and handles that were never given out. The exchange itself over a real COM
+// port is in tests/windows.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/error_text.h"
 #include "platform/open_failure.h"
 #include "platform/serial_device.h"
 #include "platform/win32_serial.h"
@@ -210,6 +213,10 @@ TEST(Win32Serial, CausesOfTheSystemsErrorCodes) {
             platform::DeviceErrorText(ERROR_FILE_NOT_FOUND));
   // A code the system has no text for.
   EXPECT_EQ(platform::DeviceErrorText(0x2BADF00D), "error 732819469");
+  // errno values (a ports file that cannot be read) in the C runtime's words, lower case first
+  // as on POSIX.
+  EXPECT_EQ(platform::ErrorText(ENOENT), "no such file or directory");
+  EXPECT_EQ(platform::ErrorText(EACCES), "permission denied");
   EXPECT_EQ(codeload::OpenFailureLine({"COM1", "COM1", OpenCause::Other, ERROR_GEN_FAILURE, 0, ""}),
             "codeload: cannot open COM1 (COM1): " + text);
 }
