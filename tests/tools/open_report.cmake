@@ -1,7 +1,8 @@
-# codeload's lines on the port it uses and on a failed open, and the text of --list-ports from its
-# rows: on every system.
-codepanel_test(open_report_test open_report_test.cpp port_list_format_test.cpp)
-target_link_libraries(open_report_test PRIVATE codeload_parts)
+# codeload's parts alike on every system: the command line, the tick loop on virtual time, the
+# lines on the port it uses and on a failed open, and the text of --list-ports from its rows.
+codepanel_test(codeload_parts_test codeload_portable_test.cpp open_report_test.cpp
+               port_list_format_test.cpp)
+target_link_libraries(codeload_parts_test PRIVATE codeload_parts)
 
 if(NOT WIN32)
   # The reporting devices in front of the termios backend, on a pseudo-terminal.
