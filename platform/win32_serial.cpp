@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <memory>
+#include <string_view>
 
 #include "platform/serial_device.h"
 #include "platform/win32_dcb.h"
@@ -49,6 +50,8 @@ DWORD NotACommDevice(HANDLE handle) {
   return 0;
 }
 
+constexpr std::string_view kDevicePrefix = R"(\\.\)";
+
 HANDLE AsHandle(DeviceHandle h) {
   return reinterpret_cast<HANDLE>(h);
 }
@@ -63,14 +66,31 @@ OpenCause Win32OpenCause(unsigned long error) {
   return OpenCause::Other;
 }
 
+std::string DeviceHoldName(const std::string& device) {
+  std::string_view name(device);
+  if (name.starts_with(kDevicePrefix))
+    name.remove_prefix(kDevicePrefix.size());
+  std::string held = "Global\\codepanel-serial-";
+  for (const char c : name) {
+    // Device names are case-blind; a backslash would make a namespace of the rest.
+    if (c == '\\')
+      held += '/';
+    else
+      held += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return held;
+}
+
 Win32SerialDevices::Win32SerialDevices() {
   for (const char* name : kDefaultPorts)
     m_devices[name] = name;
 }
 
 Win32SerialDevices::~Win32SerialDevices() {
-  for (const DeviceHandle h : m_open)
-    CloseHandle(AsHandle(h));
+  for (const auto& [device, hold] : m_open) {
+    CloseHandle(AsHandle(device));
+    CloseHandle(AsHandle(hold));
+  }
 }
 
 void Win32SerialDevices::MapPort(const std::string& name, const std::string& deviceName) {
@@ -82,29 +102,39 @@ std::string Win32SerialDevices::DevicePath(const std::string& name) const {
   return it == m_devices.end() ? std::string() : it->second;
 }
 
+DeviceHandle Win32SerialDevices::Fail(OpenFailure failure) {
+  m_lastOpenFailure = std::move(failure);
+  return kInvalidHandle;
+}
+
 DeviceHandle Win32SerialDevices::Open(const std::string& name) {
   const std::string device = DevicePath(name);
-  if (device.empty()) {
-    m_lastOpenFailure = OpenFailure{name, device, OpenCause::NoSuchName, 0, 0, {}};
-    return kInvalidHandle;
+  if (device.empty())
+    return Fail({name, device, OpenCause::NoSuchName, 0, 0, {}});
+  // The name first, so that a second opener never gets near the device, even for a moment.
+  const HANDLE hold = CreateMutexA(nullptr, FALSE, DeviceHoldName(device).c_str());
+  if (hold == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+    const DWORD error = hold == nullptr ? GetLastError() : ERROR_ALREADY_EXISTS;
+    if (hold != nullptr)
+      CloseHandle(hold);
+    return Fail({name, device, OpenCause::InUse, static_cast<int>(error), 0, {}});
   }
   const HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /*exclusive*/,
                                     nullptr, OPEN_EXISTING, 0 /*synchronous*/, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    m_lastOpenFailure =
-        OpenFailure{name, device, Win32OpenCause(error), static_cast<int>(error), 0, {}};
-    return kInvalidHandle;
+    CloseHandle(hold);
+    return Fail({name, device, Win32OpenCause(error), static_cast<int>(error), 0, {}});
   }
   if (const DWORD error = NotACommDevice(handle); error != 0) {
     CloseHandle(handle);
+    CloseHandle(hold);
     const OpenCause cause =
         error == ERROR_DEV_NOT_EXIST ? OpenCause::NotFound : OpenCause::NotSerialDevice;
-    m_lastOpenFailure = OpenFailure{name, device, cause, static_cast<int>(error), 0, {}};
-    return kInvalidHandle;
+    return Fail({name, device, cause, static_cast<int>(error), 0, {}});
   }
   const auto h = reinterpret_cast<DeviceHandle>(handle);
-  m_open.insert(h);
+  m_open[h] = reinterpret_cast<DeviceHandle>(hold);
   m_lastOpenFailure.reset();
   return h;
 }
@@ -173,9 +203,13 @@ bool Win32SerialDevices::Drain(DeviceHandle h) {
 }
 
 bool Win32SerialDevices::Close(DeviceHandle h) {
-  if (m_open.erase(h) == 0)
+  const auto it = m_open.find(h);
+  if (it == m_open.end())
     return false;
   CloseHandle(AsHandle(h));
+  // After the device: the next opener finds it free once the name is.
+  CloseHandle(AsHandle(it->second));
+  m_open.erase(it);
   return true;
 }
 

@@ -4,10 +4,12 @@
 // asks for exclusive, synchronous reading and writing of a device that exists already, refuses
 // what is no communications device (a file, NUL, or under wine a COM name whose Linux device is
 // missing), and records why it failed: a port that another program has open answers "access
-// denied", which counts as in use. Reads return at once with what has arrived (ReadIntervalTimeout
-// MAXDWORD, the rest 0), writes have no time-out, and the line settings are built afresh (see
-// win32_dcb.h). Receive errors come from ClearCommError, which also clears them. Built on Windows
-// only; this header itself brings no Windows header.
+// denied", which counts as in use. Wine lets a second program open a COM port all the same, so
+// Open also holds a named mutex for the device until Close, and a name already held counts as in
+// use too, as the lock does on POSIX. Reads return at once with what has arrived
+// (ReadIntervalTimeout MAXDWORD, the rest 0), writes have no time-out, and the line settings are
+// built afresh (see win32_dcb.h). Receive errors come from ClearCommError, which also clears them.
+// Built on Windows only; this header itself brings no Windows header.
 //
 //   MapPort / DevicePath   name -> device; COM1..COM4 start as themselves
 //   Open / Close           exclusive hold of the device
@@ -20,7 +22,6 @@
 
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "platform/named_serial_devices.h"
@@ -54,13 +55,18 @@ class Win32SerialDevices final : public NamedSerialDevices {
 
  private:
   bool Known(DeviceHandle h) const { return m_open.count(h) != 0; }
+  DeviceHandle Fail(OpenFailure failure);
 
   std::map<std::string, std::string> m_devices;
-  std::set<DeviceHandle> m_open;
+  // Each open device with the named mutex that holds its name (a HANDLE, as DeviceHandle).
+  std::map<DeviceHandle, DeviceHandle> m_open;
   std::optional<OpenFailure> m_lastOpenFailure;
 };
 
 // The cause an Open failure with this GetLastError code counts as.
 OpenCause Win32OpenCause(unsigned long error);
+
+// The name of the mutex that holds a device: one for every spelling of it ("COM7", "\\.\com7").
+std::string DeviceHoldName(const std::string& device);
 
 }  // namespace platform

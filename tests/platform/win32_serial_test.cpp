@@ -193,6 +193,41 @@ TEST(Win32Serial, SaysWhyAnOpenFailed) {
   CloseHandle(again);
 }
 
+// Wine lets a second program open a COM port whatever the share mode, so each device is also held
+// by name; a refused open keeps no hold behind.
+TEST(Win32Serial, ADeviceHeldByNameIsInUse) {
+  EXPECT_EQ(platform::DeviceHoldName("COM7"), platform::DeviceHoldName(R"(\\.\com7)"));
+  EXPECT_NE(platform::DeviceHoldName("COM7"), platform::DeviceHoldName("COM17"));
+  EXPECT_EQ(platform::DeviceHoldName(R"(C:\dev\x)").find('\\', 7), std::string::npos);
+
+  TempFolder folder;
+  const std::string missing = folder.Path() + "\\no-such-device";
+  Win32SerialDevices devices;
+  devices.MapPort("COM1", R"(\\.\COM1)");
+  devices.MapPort("COM2", missing);
+  // Another program of ours holding COM1 by its other spelling.
+  const HANDLE other = CreateMutexA(nullptr, FALSE, platform::DeviceHoldName("com1").c_str());
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(devices.Open("COM1"), kInvalidHandle);
+  ASSERT_TRUE(devices.LastOpenFailure().has_value());
+  EXPECT_EQ(devices.LastOpenFailure()->cause, OpenCause::InUse);
+  EXPECT_EQ(devices.LastOpenFailure()->error, static_cast<int>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(codeload::OpenFailureLine(*devices.LastOpenFailure()),
+            R"(codeload: cannot open COM1 (\\.\COM1): in use by another program)");
+  CloseHandle(other);
+
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    EXPECT_EQ(devices.Open("COM2"), kInvalidHandle);
+    ASSERT_TRUE(devices.LastOpenFailure().has_value());
+    EXPECT_EQ(devices.LastOpenFailure()->cause, OpenCause::NotFound);
+  }
+  const HANDLE after = CreateMutexA(nullptr, FALSE, platform::DeviceHoldName(missing).c_str());
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS))
+      << "a failed open kept its hold";
+  CloseHandle(after);
+}
+
 TEST(Win32Serial, CausesOfTheSystemsErrorCodes) {
   EXPECT_EQ(platform::Win32OpenCause(ERROR_FILE_NOT_FOUND), OpenCause::NotFound);
   EXPECT_EQ(platform::Win32OpenCause(ERROR_PATH_NOT_FOUND), OpenCause::NotFound);

@@ -228,6 +228,52 @@ grep -q -- "^--> ERRORE: " "$work/wine.out" || fail "the log lacks the error"
 tail -n 1 "$work/wine.out" | grep -qxF "$not_completed" || fail "the log does not end as failed"
 end
 
+# A second loader while the first one holds the port: it is turned away before it sends anything,
+# and the first loader's download goes through undisturbed.
+held() {
+  local which=$1
+  local before
+  before=$(($(sim_line_count) + 1))
+  if [ "$which" = linux ]; then
+    "$linux_codeload" --port "COM1=$work/com1" --yes carton FIRST >/dev/null 2>&1 </dev/null &
+  else
+    wine "$exe" --yes carton FIRST >/dev/null 2>&1 </dev/null &
+  fi
+  local first=$!
+  for _ in $(seq 200); do
+    tail -n "+$before" "$work/sim.out" | grep -q '^RX' && break
+    sleep 0.05
+  done
+  if [ "$which" = linux ]; then
+    "$linux_codeload" --port "COM1=$work/com1" --yes carton SECOND \
+      >"$work/$which.out" 2>"$work/$which.err" </dev/null
+  else
+    wine "$exe" --yes carton SECOND >"$work/$which.out" 2>"$work/$which.err" </dev/null
+  fi
+  echo $? >"$work/$which.status"
+  wait "$first"
+  echo $? >"$work/$which.first"
+  # The frames alone: the simulator takes any close of its terminal for the client's, and the
+  # Linux loader opens the device before its lock turns it away, where Windows never opens it.
+  sim_lines_since "$before" | grep -E '^(RX|TX|code)' >"$work/$which.sim"
+}
+begin "port held by another loader"
+start_sim COM1 --delay 300
+held linux
+held wine
+expect_same 1 4 "Impossibile aprire dispositivo di comunicazione seriale!
+$cancelled"
+grep -q "^codeload: cannot open COM1 ($work/com1): in use by pid [0-9]* (codeload)$" \
+  "$work/linux.err" || fail "Linux codeload did not name the holder"
+grep -qxF "codeload: cannot open COM1 (COM1): in use by another program" "$work/wine.err" ||
+  fail "codeload.exe did not say the port is in use"
+for which in linux wine; do
+  [ "$(cat "$work/$which.first")" = 0 ] || fail "$which: the first download was disturbed"
+  grep -qxF "code: FIRST" "$work/$which.sim" || fail "$which: the first code was not stored"
+  grep -qF "SECOND" "$work/$which.sim" && fail "$which: the second loader reached the scanner"
+done
+end
+
 # The simulator waits before its reply and is ended while the loader waits for it: the device
 # hangs up in the middle of the exchange.
 hang_up() {
