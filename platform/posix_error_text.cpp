@@ -1,4 +1,5 @@
 #include "platform/error_text.h"
+#include "platform/open_failure.h"
 
 #include <locale.h>
 #include <string.h>
@@ -15,6 +16,12 @@ std::string ErrorText(int error) {
   if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
     text[0] = static_cast<char>(text[0] - 'A' + 'a');
   return text;
+}
+
+// The POSIX serial backend keeps errno as the error code of a failed open; its text is the C
+// library's own, as codeload has always shown it.
+std::string DeviceErrorText(int error) {
+  return ::strerror(error);
 }
 
 }  // namespace platform

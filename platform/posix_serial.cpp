@@ -361,6 +361,10 @@ bool PosixSerialDevices::Drain(DeviceHandle h) {
   return true;
 }
 
+std::unique_ptr<NamedSerialDevices> MakeSystemSerialDevices() {
+  return std::make_unique<PosixSerialDevices>();
+}
+
 bool PosixSerialDevices::Close(DeviceHandle h) {
   const auto it = m_open.find(h);
   if (it == m_open.end())

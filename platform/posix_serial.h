@@ -15,6 +15,8 @@
 //   SetLineSettings        raw binary line: baud rate, byte size, parity, stop bits
 //   ClearError             receive errors since the last call, bytes waiting, still there?
 //   Read / Write / Drain   bytes in and out, and waiting for them to leave
+//
+// MakeSystemSerialDevices (named_serial_devices.h) gives this backend on a POSIX system.
 #pragma once
 
 #include <map>
@@ -22,29 +24,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/serial_device.h"
+#include "platform/named_serial_devices.h"
 
 namespace platform {
 
-enum class OpenCause {
-  NoSuchName,        // the name denotes no device
-  NotFound,          // ENOENT, ENODEV, ENXIO
-  PermissionDenied,  // EACCES, EPERM
-  InUse,             // locked or in exclusive mode, or held by another process
-  NotSerialDevice,   // not a character device, or not a terminal (ENOTTY)
-  Other,
-};
-
-struct OpenFailure {
-  std::string name;
-  std::string path;  // empty for NoSuchName
-  OpenCause cause = OpenCause::Other;
-  int error = 0;      // errno of the call that failed, ENOTTY for no character device; else 0
-  int holderPid = 0;  // InUse: the holding process when it could be seen, else 0
-  std::string holderCommand;
-};
-
-class PosixSerialDevices final : public SerialDevices {
+class PosixSerialDevices final : public NamedSerialDevices {
  public:
   // "COM1" to "COM4" denote /dev/ttyS0 to /dev/ttyS3 until mapped elsewhere.
   PosixSerialDevices();
@@ -53,13 +37,13 @@ class PosixSerialDevices final : public SerialDevices {
   PosixSerialDevices& operator=(const PosixSerialDevices&) = delete;
 
   // Lets a port name denote another device: a USB adapter, a by-path link, a pseudo-terminal.
-  void MapPort(const std::string& name, const std::string& path);
+  void MapPort(const std::string& name, const std::string& path) override;
   // The device a name denotes; empty for a name that denotes none.
-  std::string DevicePath(const std::string& name) const;
+  std::string DevicePath(const std::string& name) const override;
 
   DeviceHandle Open(const std::string& name) override;
   // Set by a failed Open, cleared by a successful one.
-  const std::optional<OpenFailure>& LastOpenFailure() const { return m_lastOpenFailure; }
+  const std::optional<OpenFailure>& LastOpenFailure() const override { return m_lastOpenFailure; }
   bool SetImmediateReads(DeviceHandle h) override;
   bool SetLineSettings(DeviceHandle h, const LineSettings& settings) override;
   bool ClearError(DeviceHandle h, std::uint32_t& errors, std::uint32_t& inQueue) override;

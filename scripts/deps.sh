@@ -28,8 +28,9 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd cage xwayland
                   debootstrap)
 
 # The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
-# run the tests (wine64 for 64-bit programs).
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest cmake make wine wine64)
+# run the tests (wine64 for 64-bit programs), python3 to give codeload.exe a terminal for its
+# console in the end-to-end test.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest cmake make wine wine64 python3)
 
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.

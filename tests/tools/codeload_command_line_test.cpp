@@ -112,30 +112,6 @@ TEST(CodeloadCommandLine, PortsThatContradictEachOtherAreUsageErrors) {
   EXPECT_EQ(run.out, "");
 }
 
-TEST(CodeloadCommandLine, ControlByteNoticeNamesTheFirstOne) {
-  struct Case {
-    std::string code;
-    std::string notice;
-  };
-  const std::string tail = "; control bytes (00-1F, 7F) cannot be sent";
-  const Case cases[] = {
-      {"AB\x1B"
-       "CD",
-       "codeload: CODE holds <ESC> at position 3" + tail},
-      {"\tAB", "codeload: CODE holds <TAB> at position 1" + tail},
-      {"ABC\x7F", "codeload: CODE holds <DEL> at position 4" + tail},
-      {"A\x1F\x1B", "codeload: CODE holds <US> at position 2" + tail},
-      {"12\r\n", "codeload: CODE holds <CR> at position 3" + tail},
-      // Space, tilde and the bytes above 7F, printable or not, are code characters.
-      {" ~\x80\x81\xA0\xFF", ""},
-      {"4006381333931", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.code));
-    EXPECT_EQ(codeload::ControlByteNotice(c.code), c.notice);
-  }
-}
-
 TEST(CodeloadCommandLine, CodeWithAControlByteIsRefusedBeforeAnythingIsSent) {
   ScannerSim sim;
   ASSERT_FALSE(sim.Path().empty());

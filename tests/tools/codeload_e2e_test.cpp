@@ -1,6 +1,5 @@
 // codeload end to end: the real loader against the real scanner simulator on pseudo-terminals,
-// both started here as child processes and always stopped and reaped here. Also the loader's tick
-// loop on virtual time.
+// both started here as child processes and always stopped and reaped here.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -15,9 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "tests/tools/child_process.h"
-#include "tools/codeload/tick_loop.h"
 
 extern char** environ;
 
@@ -235,39 +232,6 @@ TEST(CodeloadEndToEnd, HelpExplainsUsageAndExitStatus) {
   for (const char* part : {"carton", "leaflet", "COM1", "COM2", "--port COMn=PATH", "--yes",
                            "Windows-1252", "0 code loaded", "3 download not confirmed"}) {
     EXPECT_TRUE(Contains(run.out, part)) << part;
-  }
-}
-
-// The loader's tick loop on virtual time: each tick is due a period after the previous one was
-// due, whatever the tick's own work took, and a late tick never brings a burst.
-TEST(CodeloadTickLoop, KeepsAFixedScheduleWithoutCatchingUp) {
-  struct Case {
-    const char* name;
-    std::uint32_t start;
-    std::vector<std::uint32_t> work;  // what each tick takes, in ms
-    std::vector<std::uint32_t> firedAt;
-  };
-  const Case cases[] = {
-      {"work shorter than a period", 1000, {20, 20, 20, 0}, {1030, 1060, 1090, 1120}},
-      {"work as long as a period", 1000, {30, 30, 30, 0}, {1030, 1060, 1090, 1120}},
-      // A 1 s pause inside the second tick: the third fires at once, then every 30 ms again.
-      {"one long tick", 1000, {5, 1000, 5, 5, 0}, {1030, 1060, 2060, 2090, 2120}},
-      // Late but less than a period behind: fires at once and stays on the schedule.
-      {"overrun by less than a period", 1000, {5, 40, 5, 0}, {1030, 1060, 1100, 1120}},
-      {"overrun by a whole period", 1000, {5, 60, 5, 0}, {1030, 1060, 1120, 1150}},
-      {"clock wrapping around", 0xFFFFFFF0u, {10, 10, 10, 0}, {0x0000000Eu, 0x2Cu, 0x4Au, 0x68u}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    platform::VirtualClock clock(c.start);
-    std::vector<std::uint32_t> fired;
-    codeload::RunTicks(
-        clock, c.start + 30, 30, [&] { return fired.size() < c.work.size(); },
-        [&] {
-          fired.push_back(clock.TickCount());
-          clock.Advance(c.work[fired.size() - 1]);
-        });
-    EXPECT_EQ(fired, c.firedAt);
   }
 }
 

@@ -7,7 +7,7 @@
 //                      to one device, is a usage error
 //   ControlByteNotice  the line that names a code's first control byte, before the procedure
 //                      refuses the code
-//   HelpText           the --help text
+//   HelpText           the --help text, this system's (help_text_posix.cpp, help_text_win32.cpp)
 #pragma once
 
 #include <string>

@@ -1,9 +1,8 @@
 #include "tools/codeload/line_writer.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
+
+#include "tools/codeload/descriptor_output.h"
 
 namespace codeload {
 
@@ -15,25 +14,15 @@ bool LineWriter::Write(std::string_view text) {
     m_bBroken = true;
     return false;
   }
-  const int fd = fileno(m_stream);
+  const int fd = DescriptorOf(m_stream);
   if (fd < 0) {
     // A stream with no descriptor (a memory stream) has no EINTR to fear.
     m_bBroken = std::fwrite(text.data(), 1, text.size(), m_stream) != text.size() ||
                 std::fflush(m_stream) != 0;
     return !m_bBroken;
   }
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n > 0) {
-      text.remove_prefix(static_cast<std::size_t>(n));
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      m_bBroken = true;
-      return false;
-    }
-  }
-  return true;
+  m_bBroken = !WriteAll(fd, text);
+  return !m_bBroken;
 }
 
 bool LineWriter::WriteLine(std::string_view line) {

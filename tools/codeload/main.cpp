@@ -1,22 +1,25 @@
 // codeload: loads one reference code into a scanner from the command line, through the same
 // download procedure as the operator panel. Run with --help for the details.
-#include <unistd.h>
-
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/journal_recorder.h"
+#include "platform/named_serial_devices.h"
 #include "platform/port_file.h"
-#include "platform/posix_serial.h"
 #include "platform/user_name.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
+#include "tools/codeload/descriptor_output.h"
 #include "tools/codeload/guarded_exchange.h"
 #include "tools/codeload/open_report.h"
 #include "tools/codeload/port_list.h"
 #include "tools/codeload/terminal_host.h"
+#include "tools/codeload/terminal_input.h"
+#include "tools/codeload/utf8_arguments.h"
 
 namespace {
 
@@ -25,16 +28,24 @@ constexpr int kExitUsage = 2;
 codeload::Confirmation ConfirmationFor(const codeload::Request& request) {
   if (request.assumeYes)
     return codeload::Confirmation::AssumeYes;
-  return isatty(STDIN_FILENO) ? codeload::Confirmation::AskOnTerminal
-                              : codeload::Confirmation::NoTerminal;
+  return codeload::StandardInputIsTerminal() ? codeload::Confirmation::AskOnTerminal
+                                             : codeload::Confirmation::NoTerminal;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  codeload::PrepareStandardOutput();
+  const std::vector<std::string> arguments = codeload::Utf8Arguments(argc, argv);
+  std::vector<const char*> args;
+  for (const std::string& argument : arguments)
+    args.push_back(argument.c_str());
+  args.push_back(nullptr);
+
   codeload::Request request;
   std::string error;
-  if (!codeload::ParseCommandLine(argc, argv, request, error)) {
+  if (!codeload::ParseCommandLine(static_cast<int>(arguments.size()), args.data(), request,
+                                  error)) {
     std::fprintf(stderr, "codeload: %s\n%s\n", error.c_str(), codeload::kUsage);
     return kExitUsage;
   }
@@ -60,7 +71,8 @@ int main(int argc, char* argv[]) {
   if (!controlByte.empty())
     std::fprintf(stderr, "%s\n", controlByte.c_str());
 
-  platform::PosixSerialDevices devices;
+  const std::unique_ptr<platform::NamedSerialDevices> system = platform::MakeSystemSerialDevices();
+  platform::NamedSerialDevices& devices = *system;
   for (const platform::PortMapping& port : platform::Mappings(ports))
     devices.MapPort(port.name, port.path);
   // Before the confirmation, so that the operator knows where the code is going.

@@ -1,6 +1,5 @@
 #include "tools/codeload/open_report.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "scanner/serial_port.h"
@@ -36,7 +35,7 @@ std::string Cause(const platform::OpenFailure& failure) {
     case OpenCause::Other:
       break;
   }
-  return failure.error != 0 ? std::strerror(failure.error) : "failed";
+  return failure.error != 0 ? platform::DeviceErrorText(failure.error) : "failed";
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/posix_serial.h"
+#include "platform/named_serial_devices.h"
 #include "scanner/download_host.h"
 
 namespace codeload {
@@ -30,7 +30,7 @@ std::string PermissionDenied(const std::string& path);
 class ReportingSerialDevices final : public platform::SerialDevices {
  public:
   using Say = std::function<void(const std::string& line)>;
-  ReportingSerialDevices(platform::PosixSerialDevices& devices, Say say)
+  ReportingSerialDevices(platform::NamedSerialDevices& devices, Say say)
       : m_devices(devices), m_say(std::move(say)) {}
 
   platform::DeviceHandle Open(const std::string& name) override;
@@ -56,7 +56,7 @@ class ReportingSerialDevices final : public platform::SerialDevices {
   bool Close(platform::DeviceHandle h) override { return m_devices.Close(h); }
 
  private:
-  platform::PosixSerialDevices& m_devices;
+  platform::NamedSerialDevices& m_devices;
   Say m_say;
 };
 

@@ -17,7 +17,10 @@
 //   ComPortRow / DeviceRow  one line each, as found
 //   FormatPortList          the text, from the rows alone
 //   PortsHeader             the first line: where the COM names were taken from
-//   ListPorts               the text for a root folder ("/" but in tests) and a port choice
+//   MappingSource           where one COM name's mapping came from: "default", "--port", FILE:N
+//   NamesLeadingTo          the COM names whose device is the one given
+//   ListPorts               the text for a root folder ("/" but in tests) and a port choice: one
+//                           file per system (port_list_linux.cpp, port_list_win32.cpp)
 #pragma once
 
 #include <string>
@@ -34,6 +37,7 @@ struct ComPortRow {
   std::string source;   // "default", "--port", "/etc/codepanel/ports:3"
   bool noUart = false;  // device is a ttyS line with no UART behind it
   int accessError = 0;
+  bool accessChecked = true;  // false where the system cannot tell without opening the device
 };
 
 struct DeviceRow {
@@ -43,12 +47,18 @@ struct DeviceRow {
   bool present = true;
   std::vector<std::string> mappedAs;  // the COM names that lead to it
   int accessError = 0;
+  bool accessChecked = true;
 };
 
 std::string FormatPortList(const std::string& header, const std::vector<ComPortRow>& ports,
                            const std::vector<DeviceRow>& devices);
 
 std::string PortsHeader(const platform::PortChoice& choice);
+
+std::string MappingSource(const platform::PortChoice& choice, const std::string& name);
+
+std::vector<std::string> NamesLeadingTo(const std::vector<ComPortRow>& ports,
+                                        const std::string& device);
 
 std::string ListPorts(const std::string& root, const platform::PortChoice& choice);
 

@@ -5,11 +5,14 @@
 // come. Nothing is blocked: pauses and blocking writes go on as before, and a write to a closed
 // pipe fails with EPIPE instead of ending the process. SA_RESTART lets the kernel restart the
 // reads and writes a signal interrupts; what it cannot restart retries on EINTR. The destructor
-// puts back the dispositions that were there before. One guard at a time.
+// puts back the dispositions that were there before. One guard at a time. That is POSIX
+// (signal_guard_posix.cpp); on Windows (signal_guard_win32.cpp) a console control handler records
+// Ctrl-C, Ctrl-Break and the console's closing under the numbers of SIGINT, SIGBREAK and SIGTERM.
 //
 //   SignalGuard / ~SignalGuard   installs the recording handlers / restores the previous ones
 //   Received                     the first of the four caught so far, 0 when none
-//   SignalName                   "SIGINT", "SIGTERM", "SIGHUP", "SIGPIPE"
+//   SignalName                   "SIGINT", "SIGTERM", "SIGHUP", "SIGPIPE"; on Windows "Ctrl-C",
+//                                "Ctrl-Break", "closing of the console"
 #pragma once
 
 namespace codeload {
