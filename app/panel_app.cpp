@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "app/settings_folder.h"
@@ -15,7 +16,7 @@
 #include "platform/dry_run_process_control.h"
 #include "platform/error_text.h"
 #include "platform/journal_recorder.h"
-#include "platform/posix_serial.h"
+#include "platform/named_serial_devices.h"
 #include "platform/profile_file.h"
 #include "platform/user_name.h"
 
@@ -47,7 +48,10 @@ bool CPanelApp::InitInstance(const AppOptions& options) {
   // Nothing else to prepare: no registry is used, and the widgets need no set-up of their own.
   m_strAppDir = SettingsFolder(ExecutableFolder(), InstalledLayout());
 
-  platform::PosixSerialDevices devices;
+  // This system's serial devices: termios on Linux, the COM devices on Windows.
+  const std::unique_ptr<platform::NamedSerialDevices> systemDevices =
+      platform::MakeSystemSerialDevices();
+  platform::NamedSerialDevices& devices = *systemDevices;
   for (const platform::PortMapping& port : options.ports)
     devices.MapPort(port.name, port.path);
   platform::SystemClock clock;
