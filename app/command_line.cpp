@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/installation.h"
-#include "platform/port_file.h"
+#include "platform/serial/port_file.h"
 
 namespace {
 

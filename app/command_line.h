@@ -32,7 +32,7 @@ inline constexpr const char* kUsage =
 bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error);
 
 // Without --port, fills line.options.ports from the ports file (--ports-file, else
-// defaultFile); false with error naming the file and its wrong line. See platform/port_file.h.
+// defaultFile); false with error naming the file and its wrong line. See platform/serial/port_file.h.
 bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::string& error);
 
 const char* HelpText();

@@ -5,8 +5,8 @@
 
 #include "app/command_line.h"
 #include "app/panel_app.h"
-#include "platform/first_frame_probe.h"
-#include "platform/port_file.h"
+#include "platform/dialog/first_frame_probe.h"
+#include "platform/serial/port_file.h"
 
 namespace {
 

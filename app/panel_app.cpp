@@ -12,13 +12,13 @@
 
 #include "app/settings_folder.h"
 #include "panel/panel_dlg.h"
-#include "platform/clock.h"
-#include "platform/dry_run_process_control.h"
-#include "platform/error_text.h"
-#include "platform/journal_recorder.h"
-#include "platform/named_serial_devices.h"
-#include "platform/profile_file.h"
-#include "platform/user_name.h"
+#include "platform/clock/clock.h"
+#include "platform/journal/journal_recorder.h"
+#include "platform/journal/user_name.h"
+#include "platform/process/dry_run_process_control.h"
+#include "platform/serial/named_serial_devices.h"
+#include "platform/settings/profile_file.h"
+#include "platform/text/error_text.h"
 
 const char kSettingsFileName[] = "config.dat";
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/port_map.h"
+#include "platform/serial/port_map.h"
 
 struct PanelServices;
 
@@ -33,7 +33,7 @@ class CPanelApp {
 
   std::string m_strLastCode;     // carton code, key LAST_CODE
   std::string m_strLastAicCode;  // leaflet code, key LAST_AIC_CODE
-  std::string m_strAppDir;  // the folder of config.dat (settings_folder.h), ending with '/'
+  std::string m_strAppDir;       // the folder of config.dat (settings_folder.h), ending with '/'
 
  private:
   std::string SettingsPath() const { return m_strAppDir + kSettingsFileName; }

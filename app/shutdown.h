@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/process_control.h"
+#include "platform/process/process_control.h"
 
 // flags are the system's shutdown flags, passed on unchanged with reason 0. Returns the system's
 // answer (non-zero: accepted), or 0 when the routine gave up before asking.

@@ -12,7 +12,7 @@
 #include <unordered_map>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/recording_host.h"
-#include "platform/clock.h"
-#include "platform/fake_serial.h"
+#include "platform/clock/clock.h"
+#include "platform/serial/fake_serial.h"
 #include "res/string_table.h"
 #include "scanner/comm_log.h"
 #include "scanner/download_procedure.h"

@@ -18,7 +18,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/scratch_folder.h"
-#include "platform/profile_file.h"
+#include "platform/settings/profile_file.h"
 
 namespace {
 

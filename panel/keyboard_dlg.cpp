@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "panel/touch_edit.h"
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 #include "res/dialog_template.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "panel/touch_format.h"
-#include "platform/template_dialog.h"
+#include "platform/dialog/template_dialog.h"
 
 class QLabel;
 class QPushButton;

@@ -12,10 +12,10 @@
 
 #include "app/shutdown.h"
 #include "panel/message_box.h"
-#include "platform/dialog_units.h"
-#include "platform/process_control.h"
-#include "platform/qt_text.h"
-#include "platform/resources.h"
+#include "platform/dialog/dialog_units.h"
+#include "platform/dialog/qt_text.h"
+#include "platform/dialog/resources.h"
+#include "platform/process/process_control.h"
 
 namespace {
 

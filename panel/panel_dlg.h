@@ -11,8 +11,8 @@
 #include <string>
 
 #include "panel/touch_edit.h"
-#include "platform/template_dialog.h"
-#include "platform/timer_resolution.h"
+#include "platform/clock/timer_resolution.h"
+#include "platform/dialog/template_dialog.h"
 #include "scanner/download_procedure.h"
 
 class QFont;

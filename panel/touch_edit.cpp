@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "panel/keyboard_dlg.h"
-#include "platform/qt_text.h"
-#include "platform/template_dialog.h"
+#include "platform/dialog/qt_text.h"
+#include "platform/dialog/template_dialog.h"
 
 CTouchEdit::CTouchEdit(QWidget* parent) : QLineEdit(parent) {
   // The edit's own menu would paste text past the keyboard and its length limit.

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 #include "scanner/download_host.h"
 #include "scanner/download_record.h"
 #include "scanner/scanner_steps.h"

@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "platform/clock.h"
-#include "platform/serial_device.h"
+#include "platform/clock/clock.h"
+#include "platform/serial/serial_device.h"
 
 // Line settings by table row.
 struct PortSettings {

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "panel/panel_dlg.h"
-#include "platform/clock.h"
-#include "platform/fake_serial.h"
-#include "platform/qt_text.h"
+#include "platform/clock/clock.h"
+#include "platform/dialog/qt_text.h"
+#include "platform/serial/fake_serial.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/recording_processes.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 #include "tests/support/modal_driver.h"
 
 namespace {

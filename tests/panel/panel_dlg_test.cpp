@@ -7,7 +7,7 @@
 #include <QScrollBar>
 
 #include "panel_fixture.h"
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 
 PanelTest::PanelTest() {
   for (const auto& [command, reply] :

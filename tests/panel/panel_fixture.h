@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "panel/panel_dlg.h"
-#include "platform/clock.h"
-#include "platform/fake_serial.h"
+#include "platform/clock/clock.h"
+#include "platform/serial/fake_serial.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/recording_processes.h"
 #include "tests/support/recording_recorder.h"

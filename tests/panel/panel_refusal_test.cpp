@@ -6,7 +6,7 @@
 #include <QWindow>
 
 #include "panel_fixture.h"
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 
 namespace {
 

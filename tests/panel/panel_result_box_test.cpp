@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 #include "panel_fixture.h"
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 
 namespace {
 

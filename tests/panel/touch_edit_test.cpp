@@ -14,7 +14,7 @@
 #include <string>
 
 #include "panel/keyboard_dlg.h"
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 #include "tests/support/modal_driver.h"
 
 namespace {

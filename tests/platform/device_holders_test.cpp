@@ -1,7 +1,7 @@
 // The /proc walk that finds who else holds a device, on prepared trees: each process a folder with
 // fd links to real device nodes (/dev/null, /dev/zero, a pseudo-terminal's slave, /dev/ptmx) and
 // fdinfo files as the kernel writes them. Real processes are in posix_serial_test.
-#include "platform/device_holders.h"
+#include "platform/serial/device_holders.h"
 
 #include <grp.h>
 #include <sys/stat.h>

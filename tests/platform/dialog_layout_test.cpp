@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_builder.h"
-#include "platform/dialog_units.h"
-#include "platform/template_dialog.h"
+#include "platform/dialog/dialog_builder.h"
+#include "platform/dialog/dialog_units.h"
+#include "platform/dialog/template_dialog.h"
 #include "res/dialog_template.h"
 #include "tests/support/modal_driver.h"
 

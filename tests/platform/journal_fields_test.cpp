@@ -1,6 +1,6 @@
 // The journal entry of a download record, field by field, and the recorder that sends it: the
 // device and user it names, and a journal that cannot be reached told once.
-#include "platform/journal_fields.h"
+#include "platform/journal/journal_fields.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/journal_recorder.h"
-#include "platform/recording_journal.h"
-#include "platform/user_name.h"
+#include "platform/journal/journal_recorder.h"
+#include "platform/journal/recording_journal.h"
+#include "platform/journal/user_name.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The Linux backend: the /proc walk on a prepared tree, the real walk ending desktop shells that
 // this test starts itself, the dry run, and the logind request, built and read but never sent.
-#include "platform/linux_process_control.h"
+#include "platform/process/linux_process_control.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "app/shutdown.h"
-#include "platform/dry_run_process_control.h"
+#include "platform/process/dry_run_process_control.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 // The station's ports file: its text read line by line (comments, blanks, CRLF, wrong lines and
 // duplicates named with their line numbers), the file read from disk, the choice between the
 // command line and the file, and the commented example the package installs.
-#include "platform/port_file.h"
+#include "platform/serial/port_file.h"
 
 #include <sys/stat.h>
 

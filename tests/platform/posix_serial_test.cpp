@@ -1,7 +1,7 @@
 // The termios backend on a real pseudo-terminal: the slave is the device, the master the far end.
 // Other programs that hold the device are child processes started and ended here. Also the
 // receive-error counters on their own.
-#include "platform/posix_serial.h"
+#include "platform/serial/posix_serial.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/receive_errors.h"
+#include "platform/serial/receive_errors.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/run_unprivileged.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/profile_file.h"
+#include "platform/settings/profile_file.h"
 
 namespace {
 

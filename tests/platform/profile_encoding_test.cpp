@@ -1,11 +1,11 @@
-#include "platform/profile_encoding.h"
+#include "platform/settings/profile_encoding.h"
 
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
-#include "platform/profile_file.h"
+#include "platform/settings/profile_file.h"
 #include "tests/support/file_helpers.h"
 
 namespace {

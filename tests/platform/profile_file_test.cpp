@@ -1,4 +1,4 @@
-#include "platform/posix_profile_file.h"
+#include "platform/settings/posix_profile_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

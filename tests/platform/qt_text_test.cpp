@@ -1,4 +1,4 @@
-#include "platform/qt_text.h"
+#include "platform/dialog/qt_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The serial device scan on fake /dev and /sys trees: real UARTs among the placeholder ttyS
 // lines, devices of their own hardware, virtual terminals left out, the /dev/serial links with
 // the devices they lead to, and what the account may open.
-#include "platform/serial_scan.h"
+#include "platform/serial/serial_scan.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

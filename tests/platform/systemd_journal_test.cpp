@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/journal.h"
-#include "platform/journal_fields.h"
-#include "platform/user_name.h"
+#include "platform/journal/journal.h"
+#include "platform/journal/journal_fields.h"
+#include "platform/journal/user_name.h"
 #include "tests/support/journal_reader.h"
 
 namespace {

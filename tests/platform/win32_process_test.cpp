@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/shutdown.h"
-#include "platform/process_control.h"
+#include "platform/process/process_control.h"
 
 // After our own headers: <windows.h> defines EWX_SHUTDOWN and EWX_FORCE as macros.
 #include <windows.h>

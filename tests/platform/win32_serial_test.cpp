@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/error_text.h"
-#include "platform/open_failure.h"
-#include "platform/serial_device.h"
-#include "platform/win32_serial.h"
+#include "platform/serial/open_failure.h"
+#include "platform/serial/serial_device.h"
+#include "platform/serial/win32_serial.h"
+#include "platform/text/error_text.h"
 #include "scanner/serial_port.h"
 #include "tools/codeload/open_report.h"
 
 // After our other headers: it brings <windows.h>, whose macros NOPARITY and the like would
 // break their constants (see win32_dcb.h).
-#include "platform/win32_dcb.h"
+#include "platform/serial/win32_dcb.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fake_host.h"
-#include "platform/clock.h"
-#include "platform/fake_serial.h"
+#include "platform/clock/clock.h"
+#include "platform/serial/fake_serial.h"
 #include "scanner/download_procedure.h"
 #include "tests/support/recording_recorder.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/posix_serial.h"
+#include "platform/clock/clock.h"
+#include "platform/serial/posix_serial.h"
 #include "tests/support/pty_pair.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/fake_serial.h"
+#include "platform/serial/fake_serial.h"
 
 namespace {
 

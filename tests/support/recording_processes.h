@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/process_control.h"
+#include "platform/process/process_control.h"
 
 class RecordingProcesses : public platform::ProcessControl {
  public:

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 #include "tools/codeload/signal_guard.h"
 #include "tools/codeload/terminal_host.h"
 

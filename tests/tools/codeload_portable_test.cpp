@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/tick_loop.h"
 

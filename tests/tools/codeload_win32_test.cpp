@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/port_file.h"
+#include "platform/serial/port_file.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/descriptor_output.h"
 #include "tools/codeload/signal_guard.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_serial.h"
+#include "platform/serial/posix_serial.h"
 #include "tests/support/pty_pair.h"
 #include "tools/codeload/open_report.h"
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/timer_resolution.h"
+#include "platform/clock/clock.h"
+#include "platform/clock/timer_resolution.h"
 #include "tools/codeload/tick_loop.h"
 
 namespace {

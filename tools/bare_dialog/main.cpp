@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/first_frame_probe.h"
+#include "platform/dialog/first_frame_probe.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "scanner/comm_log.h"
 
 namespace codeload {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/port_map.h"
+#include "platform/serial/port_map.h"
 #include "scanner/download_host.h"
 
 namespace codeload {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/timer_resolution.h"
+#include "platform/clock/timer_resolution.h"
 #include "tools/codeload/signal_guard.h"
 #include "tools/codeload/tick_loop.h"
 

@@ -8,7 +8,7 @@
 //   RunGuardedExchange   the tick loop under the guard; the first signal received, 0 when none
 #pragma once
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/terminal_host.h"
 

@@ -3,7 +3,7 @@
 // system journal.
 #include <string>
 
-#include "platform/port_file.h"
+#include "platform/serial/port_file.h"
 #include "tools/codeload/command_line.h"
 
 namespace codeload {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/journal_recorder.h"
-#include "platform/named_serial_devices.h"
-#include "platform/port_file.h"
-#include "platform/user_name.h"
+#include "platform/clock/clock.h"
+#include "platform/journal/journal_recorder.h"
+#include "platform/journal/user_name.h"
+#include "platform/serial/named_serial_devices.h"
+#include "platform/serial/port_file.h"
 #include "scanner/download_procedure.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/descriptor_output.h"

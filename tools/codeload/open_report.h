@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/named_serial_devices.h"
+#include "platform/serial/named_serial_devices.h"
 #include "scanner/download_host.h"
 
 namespace codeload {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/error_text.h"
+#include "platform/text/error_text.h"
 #include "tools/codeload/open_report.h"
 
 namespace codeload {

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/port_file.h"
+#include "platform/serial/port_file.h"
 
 namespace codeload {
 

@@ -2,8 +2,8 @@
 // /dev/serial show them (see serial_scan.h).
 #include <algorithm>
 
-#include "platform/posix_serial.h"
-#include "platform/serial_scan.h"
+#include "platform/serial/posix_serial.h"
+#include "platform/serial/serial_scan.h"
 #include "scanner/serial_port.h"
 #include "tools/codeload/port_list.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "platform/win32_serial.h"
+#include "platform/serial/win32_serial.h"
 #include "scanner/serial_port.h"
 #include "tools/codeload/port_list.h"
 

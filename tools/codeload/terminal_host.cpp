@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace codeload {
 

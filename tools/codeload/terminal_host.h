@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 #include "scanner/download_host.h"
 #include "tools/codeload/line_writer.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/clock.h"
+#include "platform/clock/clock.h"
 
 namespace codeload {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "scanner/comm_log.h"
 #include "tools/scanner_sim/pseudo_terminal.h"
 #include "tools/scanner_sim/scanner_model.h"
