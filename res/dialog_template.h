@@ -1,7 +1,8 @@
 // Dialog templates: the controls of each dialog as constant data, the way the resource script
 // declares them. A dialog's size and every control's rectangle are in dialog units, converted to
-// pixels with the dialog font's base units when the dialog is built (platform/dialog_builder.h).
-// Captions are Windows-1252 bytes exactly as stored: "&&" stands for one '&' on screen.
+// pixels with the dialog font's base units when the dialog is built
+// (platform/dialog/dialog_builder.h). Captions are Windows-1252 bytes exactly as stored: "&&"
+// stands for one '&' on screen.
 //
 //   DialogTemplate / ControlTemplate   the data, no toolkit types
 //   FindDialogTemplate(id)             a template by its resource number, nullptr if unknown
