@@ -1,4 +1,5 @@
-// codepanel: the operator panel of the code-checking station.
+// codepanel with the Qt dialog layer: the command line, Qt's application object, then the shared
+// start-up (app/panel_app.h), which runs the panel of this layer (panel_dlg.cpp).
 #include <QApplication>
 #include <cstdio>
 #include <string>

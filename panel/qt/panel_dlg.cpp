@@ -1,4 +1,6 @@
-#include "panel/panel_dlg.h"
+#include "panel/qt/panel_dlg.h"
+
+#include "panel/panel_dialog.h"
 
 #include <QApplication>
 #include <QFont>
@@ -10,33 +12,12 @@
 #include <QStyle>
 #include <map>
 
-#include "app/shutdown.h"
-#include "panel/message_box.h"
+#include "panel/qt/message_box.h"
 #include "platform/dialog/dialog_units.h"
 #include "platform/dialog/qt_text.h"
 #include "platform/dialog/resources.h"
-#include "platform/process/process_control.h"
 
 namespace {
-
-constexpr int kCartonLabel = 1005;
-constexpr int kLeafletLabel = 1006;
-constexpr int kLog = 1007;
-constexpr int kRevision = 1008;
-constexpr int kPanelIcon = 128;
-
-constexpr char kRevisionText[] = "rev. 1,0,0,3";
-constexpr char kPanelFace[] = "Tahoma";
-constexpr int kLabelCellHeight = 18;
-constexpr int kCodeCellHeight = 20;
-constexpr int kCodeWeight = 700;
-
-// Longest code a download accepts, and the fill the fields use for numbers (never in text).
-constexpr int kCodeMaxLen = 31;
-constexpr char kCodeFill = '?';
-
-const QColor kFieldTextColour(200, 0, 0);
-const QColor kLabelTextColour(0, 0, 200);
 
 std::map<int, platform::ControlFactory> TouchFields() {
   const platform::ControlFactory touch = [](QWidget* parent) -> QWidget* {
@@ -46,7 +27,8 @@ std::map<int, platform::ControlFactory> TouchFields() {
           {static_cast<int>(ControlId::LeafletCode), touch}};
 }
 
-void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, Rgb rgb) {
+  const QColor colour(rgb.red, rgb.green, rgb.blue);
   QPalette palette = widget->palette();
   // Disabled controls keep the system's grey.
   palette.setColor(QPalette::Active, role, colour);
@@ -58,20 +40,19 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 
 CPanelDlg::CPanelDlg(LastCodes codes, PanelServices services, QWidget* parent)
     : platform::TemplateDialog(res::kPanelTemplateId, parent, TouchFields()),
-      m_codes(codes),
-      m_processes(services.processes),
       m_hIcon(platform::ResourceIcon(kPanelIcon)),
-      m_download(*this, services.devices, services.clock, services.recorder) {
+      m_model(*this, codes, services) {
   DoDataExchange();
   // The tick is queued, so that it keeps arriving while an earlier tick's message box is open:
   // the finish step of a download runs inside that box.
-  connect(&m_timer, &QTimer::timeout, this, &CPanelDlg::OnTimer, Qt::QueuedConnection);
+  connect(
+      &m_timer, &QTimer::timeout, this, [this] { m_model.OnTimer(); }, Qt::QueuedConnection);
   if (m_btnSendCarton == nullptr)
     return;  // no template: DoModal refuses to run
-  connect(m_btnSendCarton, &QPushButton::clicked, this, &CPanelDlg::OnSendCartonCode);
-  connect(m_btnSendLeaflet, &QPushButton::clicked, this, &CPanelDlg::OnSendLeafletCode);
-  connect(m_btnExit, &QPushButton::clicked, this, &CPanelDlg::OnExitToDesktop);
-  connect(m_btnPowerOff, &QPushButton::clicked, this, &CPanelDlg::OnPowerOff);
+  connect(m_btnSendCarton, &QPushButton::clicked, this, [this] { m_model.OnSendCartonCode(); });
+  connect(m_btnSendLeaflet, &QPushButton::clicked, this, [this] { m_model.OnSendLeafletCode(); });
+  connect(m_btnExit, &QPushButton::clicked, this, [this] { m_model.OnExitToDesktop(); });
+  connect(m_btnPowerOff, &QPushButton::clicked, this, [this] { m_model.OnPowerOff(); });
 }
 
 CPanelDlg::~CPanelDlg() = default;
@@ -81,56 +62,33 @@ void CPanelDlg::DoDataExchange() {
   m_editLeafletCode = GetControl<CTouchEdit>(static_cast<int>(ControlId::LeafletCode));
   m_btnSendCarton = GetControl<QPushButton>(static_cast<int>(ControlId::SendCarton));
   m_btnSendLeaflet = GetControl<QPushButton>(static_cast<int>(ControlId::SendLeaflet));
-  m_listLog = GetControl<QListWidget>(kLog);
+  m_listLog = GetControl<QListWidget>(kLogList);
   m_btnExit = GetControl<QPushButton>(static_cast<int>(ControlId::Exit));
   m_btnPowerOff = GetControl<QPushButton>(static_cast<int>(ControlId::PowerOff));
 }
 
 int CPanelDlg::DoModal() {
   const int result = platform::TemplateDialog::DoModal();
-  OnDestroy();
+  m_model.OnDestroy();
   return result;
 }
 
 bool CPanelDlg::OnInitDialog() {
   platform::TemplateDialog::OnInitDialog();
-
-  const QString face = QString::fromLatin1(kPanelFace);
-  m_pLabelFont =
-      std::make_unique<QFont>(platform::CellHeightFont(face, kLabelCellHeight, font().weight()));
-  for (const int id : {kCartonLabel, kLeafletLabel})
-    GetControl(id)->setFont(*m_pLabelFont);
-  m_pCodeFont =
-      std::make_unique<QFont>(platform::CellHeightFont(face, kCodeCellHeight, kCodeWeight));
-  for (QWidget* control : std::initializer_list<QWidget*>{m_editCartonCode, m_btnSendCarton,
-                                                          m_editLeafletCode, m_btnSendLeaflet})
-    control->setFont(*m_pCodeFont);
-
-  GetControl<QLabel>(kRevision)->setText(QString::fromLatin1(kRevisionText));
-  setWindowIcon(m_hIcon);
+  m_model.OnInitDialog();
   OnCtlColor();
-
-  for (CTouchEdit* field : {m_editCartonCode, m_editLeafletCode}) {
-    field->m_bKeyboard = true;
-    field->m_format.m_nMaxLen = kCodeMaxLen;
-    field->m_format.m_cFill = kCodeFill;
-    if (field->m_value == 0) {
-      field->m_value = reinterpret_cast<TouchValue>(new char[kTouchTextBufferSize]{});
-      field->m_format.m_nKind = TE_TEXT;
-    }
-  }
-  // As they stand: a stored code longer than a download takes is still shown whole.
-  m_editCartonCode->setText(platform::ToQString(m_codes.carton));
-  m_editLeafletCode->setText(platform::ToQString(m_codes.leaflet));
   return true;  // the focus goes to the first tab stop, the upper send button
 }
 
 void CPanelDlg::OnCtlColor() {
-  for (CTouchEdit* field : {m_editCartonCode, m_editLeafletCode})
-    SetTextColour(field, QPalette::Text, kFieldTextColour);
-  for (const int id : {kCartonLabel, kLeafletLabel})
-    SetTextColour(GetControl(id), QPalette::WindowText, kLabelTextColour);
-  SetTextColour(m_listLog, QPalette::Text, kLabelTextColour);
+  for (const ControlColour& colour : kPanelTextColours) {
+    QWidget* control = GetControl(colour.id);
+    if (control == nullptr)
+      continue;
+    // A label's text is its window text; an edit's and a list's, the text of their contents.
+    const bool label = qobject_cast<QLabel*>(control) != nullptr;
+    SetTextColour(control, label ? QPalette::WindowText : QPalette::Text, colour.text);
+  }
 }
 
 // Enter and Escape never press a button and never end the panel, whatever has the focus.
@@ -149,72 +107,94 @@ void CPanelDlg::paintEvent(QPaintEvent* event) {
   // Minimised where the window system still paints the client area: the icon in its middle.
   QPainter painter(this);
   const int size = style()->pixelMetric(QStyle::PM_LargeIconSize);
-  const int x = (width() - size + 1) / 2;
-  const int y = (height() - size + 1) / 2;
-  m_hIcon.paint(&painter, x, y, size, size);
+  const IconOrigin origin = MinimisedIconOrigin(width(), height(), size, size);
+  m_hIcon.paint(&painter, origin.x, origin.y, size, size);
 }
 
-void CPanelDlg::OnDestroy() {
-  m_codes.carton = platform::ToCp1252(m_editCartonCode->text());
-  m_codes.leaflet = platform::ToCp1252(m_editLeafletCode->text());
+void CPanelDlg::CreatePanelFont(const PanelFont& font) {
+  const int weight = font.weight == kDialogFontWeight ? this->font().weight() : font.weight;
+  auto made = std::make_unique<QFont>(
+      platform::CellHeightFont(QString::fromLatin1(font.face), font.height, weight));
+  for (const int id : font.controls) {
+    if (QWidget* control = GetControl(id))
+      control->setFont(*made);
+  }
+  (font.role == PanelFontRole::Label ? m_pLabelFont : m_pCodeFont) = std::move(made);
+}
+
+void CPanelDlg::DeleteFonts() {
   m_pCodeFont.reset();
   m_pLabelFont.reset();
 }
 
-void CPanelDlg::OnExitToDesktop() {
-  if (ShowMessageBox(this, platform::LoadText(147), BoxIcon::Question, BoxButtons::OkCancel) ==
-      BoxResult::Ok)
-    EndDialog(0);
+void CPanelDlg::SetIcons() {
+  setWindowIcon(m_hIcon);
 }
 
-// The panel stays open and the settings are not written: the system ends the program.
-void CPanelDlg::OnPowerOff() {
-  if (ShowMessageBox(this, platform::LoadText(148), BoxIcon::Question, BoxButtons::OkCancel) ==
-      BoxResult::Ok)
-    ShutdownSystem(platform::EWX_SHUTDOWN | platform::EWX_FORCE, m_processes);
+TouchField& CPanelDlg::CodeField(CodeKind kind) {
+  return kind == CodeKind::Carton ? *m_editCartonCode : *m_editLeafletCode;
 }
 
-std::string CPanelDlg::CodeFieldText(CodeKind kind) {
-  const CTouchEdit* field = kind == CodeKind::Carton ? m_editCartonCode : m_editLeafletCode;
-  return platform::ToCp1252(field->text());
+std::string CPanelDlg::GetText(int id) {
+  if (auto* edit = GetControl<QLineEdit>(id))
+    return platform::ToCp1252(edit->text());
+  if (auto* label = GetControl<QLabel>(id))
+    return platform::ToCp1252(label->text());
+  return {};
 }
 
-BoxResult CPanelDlg::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-  return ShowMessageBox(this, platform::ToQString(text), icon, buttons);
+void CPanelDlg::SetText(int id, const std::string& text) {
+  if (auto* edit = GetControl<QLineEdit>(id))
+    edit->setText(platform::ToQString(text));
+  else if (auto* label = GetControl<QLabel>(id))
+    label->setText(platform::ToQString(text));
 }
 
-std::uint32_t CPanelDlg::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
-  m_timer.start(static_cast<int>(periodMs));
-  if (!m_timer.isActive())
-    return 0;
-  if (!m_fineTimer)
-    m_fineTimer.emplace();
-  return id;
-}
-
-void CPanelDlg::StopTimer(std::uint32_t /*timerId*/) {
-  m_timer.stop();  // the panel has one timer
-  m_fineTimer.reset();
-}
-
-void CPanelDlg::EnableControl(ControlId control, bool enable) {
-  if (QWidget* widget = GetControl(static_cast<int>(control)))
+void CPanelDlg::EnableControl(int id, bool enable) {
+  if (QWidget* widget = GetControl(id))
     widget->setEnabled(enable);
 }
 
-void CPanelDlg::SetFocus(ControlId control) {
-  if (QWidget* widget = GetControl(static_cast<int>(control)))
+void CPanelDlg::SetFocus(int id) {
+  if (QWidget* widget = GetControl(id))
     widget->setFocus(Qt::OtherFocusReason);
 }
 
-void CPanelDlg::ClearLog() {
+BoxResult CPanelDlg::ShowBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+  return ShowMessageBox(this, platform::ToQString(text), icon, buttons);
+}
+
+std::uint32_t CPanelDlg::SetTimer(std::uint32_t id, std::uint32_t periodMs) {
+  m_timer.start(static_cast<int>(periodMs));
+  return m_timer.isActive() ? id : 0;
+}
+
+void CPanelDlg::KillTimer(std::uint32_t /*id*/) {
+  m_timer.stop();  // the panel has one timer
+}
+
+void CPanelDlg::ResetLog() {
   m_listLog->clear();
 }
 
-// Inserted at an explicit position after the last line, never sorted, and brought to the top of
-// the view as far as the list scrolls, so the newest line is always in sight.
-void CPanelDlg::AppendLog(const std::string& text) {
-  const int row = m_listLog->count();
-  m_listLog->insertItem(row, platform::ToQString(text));
-  m_listLog->scrollToItem(m_listLog->item(row), QAbstractItemView::PositionAtTop);
+int CPanelDlg::LogCount() {
+  return m_listLog->count();
+}
+
+void CPanelDlg::InsertLogLine(int index, const std::string& line) {
+  m_listLog->insertItem(index, platform::ToQString(line));
+}
+
+void CPanelDlg::SetLogTopIndex(int index) {
+  if (QListWidgetItem* item = m_listLog->item(index))
+    m_listLog->scrollToItem(item, QAbstractItemView::PositionAtTop);
+}
+
+void CPanelDlg::EndDialog(int result) {
+  platform::TemplateDialog::EndDialog(result);
+}
+
+void RunPanelDialog(LastCodes codes, const PanelServices& services) {
+  CPanelDlg panel(codes, services);
+  panel.DoModal();
 }

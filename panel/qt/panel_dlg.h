@@ -1,44 +1,23 @@
-// CPanelDlg: the operator panel, the program's only main window. It shows the two touch code
-// fields with their "Invia a scanner" buttons, the communication log and the two ways out, and it
-// hosts the code download procedure: the procedure's tick, boxes, controls and log are the
-// panel's.
+// CPanelDlg: the operator panel in Qt, the program's only main window. It builds template 102 (the
+// two touch code fields with their "Invia a scanner" buttons, the communication log and the two
+// ways out) and routes its messages to the panel's rules (panel/panel_model.h), which host the
+// code download procedure: the procedure's tick, boxes, controls and log are the panel's.
 #pragma once
 
 #include <QIcon>
 #include <QTimer>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "panel/touch_edit.h"
-#include "platform/clock/timer_resolution.h"
+#include "panel/panel_model.h"
+#include "panel/qt/touch_edit.h"
 #include "platform/dialog/template_dialog.h"
-#include "scanner/download_procedure.h"
 
 class QFont;
 class QListWidget;
 class QPushButton;
 
-namespace platform {
-class ProcessControl;
-}
-
-// The application's two last codes, Windows-1252 bytes, read into the fields at start and written
-// back from them when the panel is destroyed.
-struct LastCodes {
-  std::string& carton;
-  std::string& leaflet;
-};
-
-// What the panel reaches outside itself.
-struct PanelServices {
-  platform::SerialDevices& devices;
-  platform::Clock& clock;
-  platform::ProcessControl& processes;
-  DownloadRecorder* recorder = nullptr;  // where each download's record goes; none by default
-};
-
-class CPanelDlg : public platform::TemplateDialog, private DownloadHost {
+class CPanelDlg : public platform::TemplateDialog, private PanelView {
   Q_OBJECT
 
  public:
@@ -47,13 +26,15 @@ class CPanelDlg : public platform::TemplateDialog, private DownloadHost {
 
   // Runs the panel modally, then its destroy handler.
   int DoModal();
+  // Ends the modal run with `result`, as the base does; also what the shared rules call.
+  void EndDialog(int result) override;
 
   // The log operations on list 1007.
-  void ClearLog() override;
-  void AppendLog(const std::string& text) override;
-  void AppendLog(unsigned stringId) { m_download.AppendLog(stringId); }
+  void ClearLog() { m_model.ClearLog(); }
+  void AppendLog(const std::string& text) { m_model.AppendLog(text); }
+  void AppendLog(unsigned stringId) { m_model.AppendLog(stringId); }
 
-  const CDownloadProcedure& Download() const { return m_download; }
+  const CDownloadProcedure& Download() const { return m_model.Download(); }
 
  protected:
   bool OnInitDialog() override;
@@ -63,31 +44,28 @@ class CPanelDlg : public platform::TemplateDialog, private DownloadHost {
  private:
   void DoDataExchange();
   void OnCtlColor();
-  void OnDestroy();
   QIcon OnQueryDragIcon() const { return m_hIcon; }
 
-  void OnSendCartonCode() { m_download.OnSendCartonCode(); }
-  void OnSendLeafletCode() { m_download.OnSendLeafletCode(); }
-  void OnTimer() { m_download.OnTimer(); }
-  void OnExitToDesktop();
-  void OnPowerOff();
-
-  // DownloadHost
-  std::string CodeFieldText(CodeKind kind) override;
-  BoxResult MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
-  std::uint32_t StartTimer(std::uint32_t id, std::uint32_t periodMs) override;
-  void StopTimer(std::uint32_t timerId) override;
-  void EnableControl(ControlId control, bool enable) override;
-  void SetFocus(ControlId control) override;
-
-  LastCodes m_codes;
-  platform::ProcessControl& m_processes;
+  // PanelView
+  void CreatePanelFont(const PanelFont& font) override;
+  void DeleteFonts() override;
+  void SetIcons() override;
+  TouchField& CodeField(CodeKind kind) override;
+  std::string GetText(int id) override;
+  void SetText(int id, const std::string& text) override;
+  void EnableControl(int id, bool enable) override;
+  void SetFocus(int id) override;
+  BoxResult ShowBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
+  void KillTimer(std::uint32_t id) override;
+  void ResetLog() override;
+  int LogCount() override;
+  void InsertLogLine(int index, const std::string& line) override;
+  void SetLogTopIndex(int index) override;
 
   QIcon m_hIcon;
-  CDownloadProcedure m_download;  // state, step and serial port of the download
+  PanelModel m_model;  // the download's state, step and serial port among the panel's rules
   QTimer m_timer;
-  // Held while the download's timer runs, so that the system keeps its 30 ms period.
-  std::optional<platform::FineTimerResolution> m_fineTimer;
   std::unique_ptr<QFont> m_pCodeFont;
   std::unique_ptr<QFont> m_pLabelFont;
   CTouchEdit* m_editCartonCode = nullptr;

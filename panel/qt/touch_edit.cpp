@@ -1,15 +1,13 @@
-#include "panel/touch_edit.h"
+#include "panel/qt/touch_edit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <algorithm>
 #include <string>
-#include <vector>
 
-#include "panel/keyboard_dlg.h"
+#include "panel/qt/keyboard_dlg.h"
 #include "platform/dialog/qt_text.h"
 #include "platform/dialog/template_dialog.h"
 
@@ -24,107 +22,18 @@ CTouchEdit::CTouchEdit(QWidget* parent) : QLineEdit(parent) {
   connect(qApp, &QApplication::focusChanged, this, &CTouchEdit::OnFocusChanged);
 }
 
-CTouchEdit::~CTouchEdit() {
-  if (m_format.m_nKind == TE_TEXT)
-    delete[] TextBuffer();
-}
-
-char* CTouchEdit::TextBuffer() const {
-  return reinterpret_cast<char*>(m_value);
-}
+CTouchEdit::~CTouchEdit() = default;
 
 bool CTouchEdit::ReadValue() {
-  const std::string text = platform::ToCp1252(this->text());
-  if (m_format.m_nKind == TE_TEXT) {
-    if (TextBuffer() == nullptr)
-      return false;
-    // A longer text (codes from the settings file are not checked) is cut to the buffer.
-    StrCopyN(TextBuffer(), text.c_str(), kTouchTextBufferSize);
-    return true;
-  }
-  return ParseNumber(text.c_str(), m_format, m_value);
+  return TouchField::ReadValue(platform::ToCp1252(text()));
 }
 
 bool CTouchEdit::ShowValue() {
-  if (m_format.m_nKind == TE_TEXT) {
-    if (TextBuffer() == nullptr)
-      return false;
-    setText(platform::ToQString(TextBuffer()));
-    return true;
-  }
-  const int width = std::max(m_format.m_nMaxLen, 0);
-  std::vector<char> scratch(static_cast<std::size_t>(width) + 1, '\0');
-  if (!FormatNumber(m_value, m_format, scratch.data(), width))
+  std::string shown;
+  if (!TouchField::ShowValue(shown))
     return false;
-  setText(platform::ToQString(scratch.data()));
+  setText(platform::ToQString(shown));
   return true;
-}
-
-bool CTouchEdit::FormatNumber(TouchValue value, const TouchFormat& format, char* buffer,
-                              int width) {
-  const int radix = format.m_nRadix;
-  const int decimals = format.m_nDecimals;
-  const char fill = format.m_cFill;
-  switch (format.m_nKind) {
-    case TE_SHORT:
-      ShortToStr(static_cast<std::int16_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_LONG:
-      LongToStr(static_cast<std::int32_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_BYTE:
-      ByteToStr(static_cast<std::uint8_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_WORD:
-      WordToStr(static_cast<std::uint16_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_DWORD:
-      DwordToStr(static_cast<std::uint32_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    default:
-      return false;
-  }
-}
-
-// A number is kept in the low bits of the value, the bits above it clear.
-bool CTouchEdit::ParseNumber(const char* text, const TouchFormat& format, TouchValue& value) {
-  const int radix = format.m_nRadix;
-  const int decimals = format.m_nDecimals;
-  const char fill = format.m_cFill;
-  switch (format.m_nKind) {
-    case TE_SHORT: {
-      std::int16_t number = 0;
-      StrToShort(number, text, radix, decimals, fill);
-      value = static_cast<std::uint16_t>(number);
-      return true;
-    }
-    case TE_LONG: {
-      std::int32_t number = 0;
-      StrToLong(number, text, radix, decimals, fill);
-      value = static_cast<std::uint32_t>(number);
-      return true;
-    }
-    case TE_BYTE: {
-      std::uint8_t number = 0;
-      StrToByte(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    case TE_WORD: {
-      std::uint16_t number = 0;
-      StrToWord(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    case TE_DWORD: {
-      std::uint32_t number = 0;
-      StrToDword(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    default:
-      return false;
-  }
 }
 
 // The touch: the keyboard opens on the press itself. The second click of a double click arrives
