@@ -29,8 +29,11 @@ const std::string kPowerOffQuestion =
 
 std::string Join(std::span<const int> ids) {
   std::string text;
-  for (const int id : ids)
-    text += (text.empty() ? "" : ",") + std::to_string(id);
+  for (const int id : ids) {
+    if (!text.empty())
+      text += ',';
+    text += std::to_string(id);
+  }
   return text;
 }
 
