@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -138,4 +139,22 @@ const char* HelpText() {
       "Exit status: 0 after the panel or --help, 2 usage error, or a ports file that cannot\n"
       "be read or holds a wrong line.\n";
   return text.c_str();
+}
+
+int PrepareStart(int argc, const char* const argv[], CommandLine& line) {
+  constexpr int kExitUsage = 2;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, line, error)) {
+    std::fprintf(stderr, "codepanel: %s\n%s\n", error.c_str(), kUsage);
+    return kExitUsage;
+  }
+  if (line.help) {
+    std::fputs(HelpText(), stdout);
+    return 0;
+  }
+  if (!ReadPortsFile(line, platform::kDefaultPortsFile, error)) {
+    std::fprintf(stderr, "codepanel: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  return kStartPanel;
 }

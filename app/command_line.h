@@ -11,6 +11,8 @@
 //   ParseCommandLine(argc, argv, out, error)   false on a usage error, with error naming it
 //   ReadPortsFile(line, defaultFile, error)    the ports file's mappings when no --port is given
 //   HelpText()                                 the --help text
+//   PrepareStart(argc, argv, line)             all of the above as the program starts, before
+//                                              any window: kStartPanel, or the exit status
 #pragma once
 
 #include <string>
@@ -32,7 +34,16 @@ inline constexpr const char* kUsage =
 bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error);
 
 // Without --port, fills line.options.ports from the ports file (--ports-file, else
-// defaultFile); false with error naming the file and its wrong line. See platform/serial/port_file.h.
+// defaultFile); false with error naming the file and its wrong line. See
+// platform/serial/port_file.h.
 bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::string& error);
 
 const char* HelpText();
+
+// What every dialog layer's main() does first, before its toolkit needs a display: reads the
+// command line and the ports file into `line`. kStartPanel when the panel is to run; otherwise
+// the program's exit status, with its text already written: 0 after --help (on standard output),
+// 2 after a usage error or a wrong ports file (on standard error). A wrong ports file stops the
+// start as a wrong --port does: better no panel than codes that go to the wrong scanner.
+inline constexpr int kStartPanel = -1;
+int PrepareStart(int argc, const char* const argv[], CommandLine& line);

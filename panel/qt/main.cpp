@@ -1,17 +1,12 @@
 // codepanel with the Qt dialog layer: the command line, Qt's application object, then the shared
 // start-up (app/panel_app.h), which runs the panel of this layer (panel_dlg.cpp).
 #include <QApplication>
-#include <cstdio>
-#include <string>
 
 #include "app/command_line.h"
 #include "app/panel_app.h"
 #include "platform/dialog/first_frame_probe.h"
-#include "platform/serial/port_file.h"
 
 namespace {
-
-constexpr int kExitUsage = 2;
 
 CPanelApp theApp;
 
@@ -20,21 +15,8 @@ CPanelApp theApp;
 int main(int argc, char* argv[]) {
   // Before QApplication, which cannot be constructed without a display.
   CommandLine commandLine;
-  std::string error;
-  if (!ParseCommandLine(argc, argv, commandLine, error)) {
-    std::fprintf(stderr, "codepanel: %s\n%s\n", error.c_str(), kUsage);
-    return kExitUsage;
-  }
-  if (commandLine.help) {
-    std::fputs(HelpText(), stdout);
-    return 0;
-  }
-  // A wrong ports file stops the start as a wrong --port does: better no panel than codes that
-  // go to the wrong scanner.
-  if (!ReadPortsFile(commandLine, platform::kDefaultPortsFile, error)) {
-    std::fprintf(stderr, "codepanel: %s\n", error.c_str());
-    return kExitUsage;
-  }
+  if (const int status = PrepareStart(argc, argv, commandLine); status != kStartPanel)
+    return status;
 
   QApplication application(argc, argv);  // takes Qt's own options out of argv and applies them
   platform::FirstFrameProbe endAfterFirstFrame;
