@@ -1,13 +1,14 @@
-// codepanel's command line, read before QApplication exists, so that --help and a usage error
-// need no display (QApplication's constructor ends the program when it cannot reach one):
+// codepanel's command line, read before the dialog toolkit starts, so that --help and a usage
+// error need no display (QApplication's constructor ends the program when it cannot reach one):
 //
 //   codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] [--help]
-//             [Qt options]
+//             [the toolkit's options]
 //
-// Qt's documented options (-platform NAME, -style NAME, -display HOST:N, -geometry WxH+X+Y, ...)
-// are recognised with their values and left in argv, so QApplication takes them out and applies
-// them itself; anything else is a usage error.
+// The options the dialog layer's toolkit reads itself (app/toolkit_options.h: Qt's -platform NAME,
+// -style NAME, ...) are recognised with their values and left in argv for it; anything else is a
+// usage error.
 //
+//   Usage()                                    the usage line, with the toolkit's options
 //   ParseCommandLine(argc, argv, out, error)   false on a usage error, with error naming it
 //   ReadPortsFile(line, defaultFile, error)    the ports file's mappings when no --port is given
 //   HelpText()                                 the --help text
@@ -26,9 +27,7 @@ struct CommandLine {
   bool exitAfterFirstFrame = false;  // for benchmarks
 };
 
-inline constexpr const char* kUsage =
-    "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] "
-    "[--help] [Qt options]";
+std::string Usage();
 
 // argv is only read. On a usage error `out` may be partly filled.
 bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std::string& error);
