@@ -64,6 +64,8 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
       out.options.noPowerOff = true;
     } else if (arg == "--journal") {
       out.options.journal = true;
+    } else if (arg == "--fit-screen") {
+      out.fitScreen = true;
     } else if (arg == "--exit-after-first-frame") {
       out.exitAfterFirstFrame = true;
     } else if (arg == kPortOption) {
@@ -128,6 +130,8 @@ const char* HelpText() {
       "\n"
       "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
       "  --journal         record every confirmed download in the system journal\n"
+      "  --fit-screen      for a kiosk: the panel centred on the screen and enlarged to it,\n"
+      "                    proportions kept; the keyboard and the boxes at the same scale\n"
       "  --help            this text\n"
       "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
       "frame\n"

@@ -1,11 +1,13 @@
 // codepanel: the operator panel of the code-checking station.
 #include <QApplication>
+#include <QScreen>
 #include <cstdio>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/panel_app.h"
 #include "platform/dialog/first_frame_probe.h"
+#include "platform/dialog/screen_fit.h"
 #include "platform/serial/port_file.h"
 
 namespace {
@@ -36,6 +38,10 @@ int main(int argc, char* argv[]) {
   }
 
   QApplication application(argc, argv);  // takes Qt's own options out of argv and applies them
+  if (commandLine.fitScreen) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      platform::SetScreenFit(platform::FitToScreen(res::kPanelTemplate, screen->geometry()));
+  }
   platform::FirstFrameProbe endAfterFirstFrame;
   if (commandLine.exitAfterFirstFrame)
     application.installEventFilter(&endAfterFirstFrame);
