@@ -116,17 +116,24 @@ command=$(sed -n 's#^ExecStart=##p' "$source_dir/packaging/codepanel-kiosk@.serv
 read -r -a words <<<"$command"
 [[ " ${words[*]} " == *" --fit-screen "* ]] || fail "the kiosk unit does not pass --fit-screen"
 
-run_screen() { # WIDTH HEIGHT DISPLAY-NUMBER
+run_screen() { # WIDTH HEIGHT
   local width=$1 height=$2
-  display=:$3
   local size=${width}x${height}
   echo "== screen $size"
   runtime=$scratch/runtime-$size
   mkdir -m 700 "$runtime"
   [ "$(id -u)" -eq 0 ] && chown nobody "$runtime"
-  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >"$runtime/xvfb.log" 2>&1 &
+  # Xvfb picks a display number that is free and writes it once it is ready for clients.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$runtime/display" \
+    >"$runtime/xvfb.log" 2>&1 &
   xvfb=$!
-  wait_for 20 xdpyinfo_ok || { fail "Xvfb $display did not start"; stop_session; return; }
+  display_ready() { [ -s "$runtime/display" ] && display=:$(head -n 1 "$runtime/display"); }
+  if ! wait_for 20 display_ready; then
+    fail "Xvfb did not start"
+    cat "$runtime/xvfb.log"
+    stop_session
+    return
+  fi
   local argv=("$scratch/kiosk-session" "$scratch/when-sized" "$scratch/codepanel"
     "${words[@]:2}" --no-power-off)
   setsid "${as_user[@]}" env HOME="$runtime" XDG_RUNTIME_DIR="$runtime" DISPLAY="$display" \
@@ -226,12 +233,9 @@ run_screen() { # WIDTH HEIGHT DISPLAY-NUMBER
   stop_session
 }
 
-xdpyinfo_ok() { DISPLAY=$display xwininfo -root >/dev/null 2>&1; }
-
-display_number=91
+display=""
 for screen in ${KIOSK_SCREENS:-1024x768 1280x1024 1920x1080}; do
-  run_screen "${screen%x*}" "${screen#*x}" "$display_number"
-  display_number=$((display_number + 1))
+  run_screen "${screen%x*}" "${screen#*x}"
 done
 [ "$failures" -eq 0 ] && echo "kiosk: the panel is the only window, centred and enlarged ($build_dir/kiosk-*.png)"
 exit $((failures > 0))
