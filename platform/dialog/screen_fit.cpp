@@ -122,6 +122,8 @@ QSize TemplateSize(const res::DialogTemplate& dialog, double scale) {
 }
 
 ScreenFit FitToScreen(const res::DialogTemplate& mainTemplate, const QRect& screen) {
+  if (screen.isEmpty())
+    return {};  // no screen to fit: the desktop's dialogs rather than windows of no size
   return {FitScale(TemplateSize(mainTemplate, 1.0), screen.size()), true, screen};
 }
 

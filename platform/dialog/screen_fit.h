@@ -10,6 +10,7 @@
 //   SetScreenFit(fit) / CurrentScreenFit()   the process's fit; before any dialog is built
 //   FitScale(dialog, screen)                 the largest factor that keeps `dialog` on `screen`
 //   FitToScreen(mainTemplate, screen)        the kiosk's fit: the main template fills `screen`
+//                                            (the desktop's for an empty one)
 //   DialogScaleFor(dialog)                   the kiosk's factor, less for a dialog that would not
 //                                            fit the screen at it (1 on a desktop)
 //   TemplateSize(template, scale)            a template's size in pixels at that factor

@@ -57,6 +57,10 @@ TEST(ScreenFit, TheScaleFillsTheScreenOnTheTighterSide) {
   EXPECT_TRUE(fit.fullScreen);
   EXPECT_EQ(fit.screen, QRect(0, 0, 1920, 1080));
   EXPECT_DOUBLE_EQ(fit.scale, 1080.0 / 478);
+  // A screen of no size (not yet known) leaves the dialogs as on the desktop.
+  const ScreenFit none = platform::FitToScreen(res::kPanelTemplate, QRect());
+  EXPECT_FALSE(none.fullScreen);
+  EXPECT_EQ(none.scale, 1.0);
 }
 
 TEST(ScreenFit, ScaledPixelsAreTheDesktopConversionAtScaleOne) {
