@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The kiosk unit's command, run in cage on screens of 1024x768, 1280x1024 and 1920x1080: the panel
 # must come up as the only window, centred and enlarged to the screen with its proportions kept;
-# a touch on the carton field opens the keyboard over the panel with the field still in sight;
+# a touch on either code field opens the keyboard over the panel with the field still in sight;
 # "Esci" opens its box centred on the panel. Screenshots come from grim and are measured with
-# ImageMagick; they are kept in BUILD-DIR as kiosk-WxH.png, kiosk-WxH-keyboard.png and
-# kiosk-WxH-box.png (the pictures in docs/ are such screenshots).
+# ImageMagick; they are kept in BUILD-DIR as kiosk-WxH.png, kiosk-WxH-keyboard-carton.png,
+# kiosk-WxH-keyboard-leaflet.png and kiosk-WxH-box.png (the pictures in docs/ are such
+# screenshots). KIOSK_SCREENS="WxH ..." chooses other screens.
 #
 # cage's headless output cannot change its size and shows a window that covers it by handing the
 # window's own buffer to the output, which a screenshot cannot read; so cage runs on its X11
@@ -183,31 +184,44 @@ run_screen() { # WIDTH HEIGHT
   near "${box[3]}" "${expected[3]}" "the panel's top edge"
   convert "$shot" "$build_dir/kiosk-$size.png"
 
-  # The carton field, touched: the keyboard opens over the panel's lower part, the field and its
-  # label above it unchanged.
-  local field_x=$((expected[2] + expected[0] * 150 / 635))
-  local field_y=$((expected[3] + expected[1] * 165 / 478))
-  local field_top=$((expected[3] + expected[1] * 128 / 478))
-  local field_bottom=$((expected[3] + expected[1] * 181 / 478))
-  touch_at "$field_x" "$field_y"
-  local keyboard=$runtime/keyboard.png
-  keyboard_up() { shoot "$keyboard" && differs "$shot" "$keyboard"; }
-  if wait_for 20 keyboard_up; then
+  # A code field, touched: the keyboard opens over the panel, across its lower edge below the
+  # carton field, across its upper edge above the leaflet field, which stays in sight.
+  keyboard_for() { # NAME FIELD-TOP FIELD-BOTTOM (template pixels) EDGE (lower|upper)
+    local top=$((expected[3] + expected[1] * $2 / 478))
+    local bottom=$((expected[3] + expected[1] * $3 / 478))
+    local before=$runtime/before-$1.png keyboard=$runtime/keyboard-$1.png
+    shoot "$before"
+    touch_at $((expected[2] + expected[0] * 150 / 635)) $(((top + bottom) / 2))
+    keyboard_up() { shoot "$keyboard" && differs "$before" "$keyboard"; }
+    if ! wait_for 20 keyboard_up; then
+      fail "touching the $1 field opened no keyboard"
+      return
+    fi
     DISPLAY=$display xdotool type --delay 50 "LOT42"  # on its text display; Escape drops it
     wait_for 10 eval 'cp "$keyboard" "$runtime/previous.png"; sleep 0.3; shoot "$keyboard" &&
       ! differs "$runtime/previous.png" "$keyboard"'
-    box=($(changed_box "$shot" "$keyboard"))
-    echo "keyboard ${box[0]}x${box[1]} at ${box[2]},${box[3]}; the field from y $field_top to $field_bottom"
-    [ "${box[3]}" -gt "$field_bottom" ] || fail "the keyboard (from y ${box[3]}) covers the field (down to y $field_bottom)"
-    near $((box[3] + box[1])) $((expected[3] + expected[1])) "the keyboard's lower edge"
+    local box
+    box=($(changed_box "$before" "$keyboard"))
+    echo "keyboard for the $1 field: ${box[0]}x${box[1]} at ${box[2]},${box[3]}; the field from y $top to $bottom"
+    if [ "$4" = lower ]; then
+      [ "${box[3]}" -gt "$bottom" ] ||
+        fail "the keyboard (from y ${box[3]}) covers the $1 field (down to y $bottom)"
+      near $((box[3] + box[1])) $((expected[3] + expected[1])) "the keyboard's lower edge"
+    else
+      [ $((box[3] + box[1])) -le "$top" ] ||
+        fail "the keyboard (down to y $((box[3] + box[1]))) covers the $1 field (from y $top)"
+      near "${box[3]}" "${expected[3]}" "the keyboard's upper edge"
+    fi
     near $((box[2] + box[0] / 2)) $((expected[2] + expected[0] / 2)) "the keyboard's centre"
-    convert "$keyboard" "$build_dir/kiosk-$size-keyboard.png"
+    convert "$keyboard" "$build_dir/kiosk-$size-keyboard-$1.png"
     DISPLAY=$display xdotool key Escape
-    wait_for 20 gone "$shot" "$keyboard" "$runtime/after.png" ||
-      { fail "Escape did not close the keyboard"; convert "$runtime/after.png" "$build_dir/kiosk-$size-failed.png"; }
-  else
-    fail "touching the carton field opened no keyboard"
-  fi
+    wait_for 20 gone "$before" "$keyboard" "$runtime/after.png" || {
+      fail "Escape did not close the keyboard"
+      convert "$runtime/after.png" "$build_dir/kiosk-$size-failed.png"
+    }
+  }
+  keyboard_for carton 151 180 lower
+  keyboard_for leaflet 239 268 upper
 
   # "Esci": its box stands centred on the panel, which is the screen's centre.
   shot=$runtime/before-box.png
