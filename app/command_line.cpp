@@ -50,6 +50,8 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
       out.options.noPowerOff = true;
     } else if (arg == "--journal") {
       out.options.journal = true;
+    } else if (arg == "--fit-screen") {
+      out.fitScreen = true;
     } else if (arg == "--exit-after-first-frame") {
       out.exitAfterFirstFrame = true;
     } else if (arg == kPortOption) {
@@ -92,7 +94,7 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
 std::string Usage() {
   return std::string(
              "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] "
-             "[--journal] [--help]") +
+             "[--journal] [--fit-screen] [--help]") +
          DialogToolkitOptions().usage;
 }
 
@@ -121,6 +123,8 @@ const char* HelpText() {
       "\n"
       "  --no-power-off    \"Spegni\" only reports what it would end and request\n"
       "  --journal         record every confirmed download in the system journal\n"
+      "  --fit-screen      for a kiosk: the panel centred on the screen and enlarged to it,\n"
+      "                    proportions kept; the keyboard and the boxes at the same scale\n"
       "  --help            this text\n"
       "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
       "frame\n" +

@@ -1,8 +1,8 @@
 // codepanel's command line, read before the dialog toolkit starts, so that --help and a usage
 // error need no display (QApplication's constructor ends the program when it cannot reach one):
 //
-//   codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] [--help]
-//             [the toolkit's options]
+//   codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal]
+//             [--fit-screen] [--help] [the toolkit's options]
 //
 // The options the dialog layer's toolkit reads itself (app/toolkit_options.h: Qt's -platform NAME,
 // -style NAME, ...) are recognised with their values and left in argv for it; anything else is a
@@ -25,6 +25,7 @@ struct CommandLine {
   bool help = false;
   std::string portsFile;             // --ports-file; empty for the station's own
   bool exitAfterFirstFrame = false;  // for benchmarks
+  bool fitScreen = false;            // the kiosk: the panel enlarged to its screen, centred
 };
 
 std::string Usage();

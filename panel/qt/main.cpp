@@ -1,10 +1,13 @@
 // codepanel with the Qt dialog layer: the command line, Qt's application object, then the shared
 // start-up (app/panel_app.h), which runs the panel of this layer (panel_dlg.cpp).
 #include <QApplication>
+#include <QScreen>
 
 #include "app/command_line.h"
 #include "app/panel_app.h"
 #include "platform/dialog/first_frame_probe.h"
+#include "platform/dialog/screen_fit.h"
+#include "res/dialog_template.h"
 
 namespace {
 
@@ -19,6 +22,10 @@ int main(int argc, char* argv[]) {
     return status;
 
   QApplication application(argc, argv);  // takes Qt's own options out of argv and applies them
+  if (commandLine.fitScreen) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      platform::SetScreenFit(platform::FitToScreen(res::kPanelTemplate, screen->geometry()));
+  }
   platform::FirstFrameProbe endAfterFirstFrame;
   if (commandLine.exitAfterFirstFrame)
     application.installEventFilter(&endAfterFirstFrame);

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/dialog/screen_fit.h"
+
 QString ApplicationTitle() {
   return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
@@ -29,6 +31,7 @@ BoxResult ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon, BoxB
   QMessageBox box(IconOf(icon), ApplicationTitle(), text, QMessageBox::NoButton, owner);
   box.setTextFormat(Qt::PlainText);  // a code in the text is never read as markup
   box.setWindowModality(Qt::ApplicationModal);
+  platform::FitMessageBox(box);  // the kiosk's size; no window buttons, as the original's boxes
   switch (buttons) {
     case BoxButtons::Ok:
       box.setStandardButtons(QMessageBox::Ok);

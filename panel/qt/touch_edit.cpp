@@ -52,6 +52,7 @@ void CTouchEdit::OnLButtonDown() {
   if (!m_bKeyboard || !ReadValue())
     return;
   CKeyboardDlg keyboard(&m_value, &m_format, nullptr);
+  keyboard.PlaceBeside(*this);  // over the panel, this field left in sight
   if (keyboard.DoModal() == platform::IDOK)
     ShowValue();
 }

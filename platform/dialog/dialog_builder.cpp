@@ -57,8 +57,8 @@ QLabel* CreateStaticText(const ControlTemplate& control, QWidget* parent) {
   return label;
 }
 
-QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent,
-                      const BitmapSource& bitmaps) {
+QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent, const BitmapSource& bitmaps,
+                      double scale) {
   auto* picture = new QLabel(parent);
   if (control.style & res::kStyleCenterImage)
     picture->setAlignment(Qt::AlignCenter);
@@ -67,8 +67,13 @@ QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent,
     picture->setFrameShadow(QFrame::Sunken);
     picture->setLineWidth(1);
   }
-  if (bitmaps && control.bitmapId != 0)
-    picture->setPixmap(bitmaps(control.bitmapId));
+  if (bitmaps && control.bitmapId != 0) {
+    QPixmap bitmap = bitmaps(control.bitmapId);
+    if (scale != 1.0 && !bitmap.isNull())
+      bitmap =
+          bitmap.scaled(bitmap.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    picture->setPixmap(bitmap);
+  }
   return picture;
 }
 
@@ -108,22 +113,31 @@ void DialogBuilder::SetBitmapSource(BitmapSource source) {
 }
 
 bool DialogBuilder::Build(const res::DialogTemplate& dialogTemplate, QDialog& dialog) {
+  return Build(dialogTemplate, dialog, dialog, 1.0);
+}
+
+bool DialogBuilder::Build(const res::DialogTemplate& dialogTemplate, QDialog& dialog, QWidget& face,
+                          double scale) {
   if (dialogTemplate.controls.empty())
     return false;
-  dialog.setFont(DialogFont(QString::fromLatin1(dialogTemplate.fontFace), dialogTemplate.pointSize,
-                            dialogTemplate.weight));
+  const QString fontFace = QString::fromLatin1(dialogTemplate.fontFace);
+  dialog.setFont(DialogFont(fontFace, dialogTemplate.pointSize, dialogTemplate.weight, scale));
   dialog.setWindowTitle(ToQString(dialogTemplate.title));
   if (dialogTemplate.style & res::kDialogNoTitleBar)
     dialog.setWindowFlag(Qt::FramelessWindowHint, true);
-  m_units = BaseUnitsOf(dialog.font());
-  dialog.setFixedSize(ToPixelsX(dialogTemplate.width, m_units),
-                      ToPixelsY(dialogTemplate.height, m_units));
+  // The units of the font at 96 dpi, so that the enlarged layout keeps the template's proportions
+  // whatever the enlarged font's rounding.
+  m_units = BaseUnitsOf(DialogFont(fontFace, dialogTemplate.pointSize, dialogTemplate.weight, 1.0));
+  m_scale = scale;
+  const auto x = [this](int dlu) { return ScaledPixels(dlu, m_units.horizontal, 4, m_scale); };
+  const auto y = [this](int dlu) { return ScaledPixels(dlu, m_units.vertical, 8, m_scale); };
+  face.setFixedSize(x(dialogTemplate.width), y(dialogTemplate.height));
 
   m_controls.clear();
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    QWidget* widget = CreateControl(control, dialog);
+    QWidget* widget = CreateControl(control, face);
     SetFocusPolicy(*widget, control.style);
-    widget->setGeometry(ToPixels(control.x, control.y, control.width, control.height, m_units));
+    widget->setGeometry(x(control.x), y(control.y), x(control.width), y(control.height));
     if (control.id != -1)
       m_controls[control.id] = widget;
   }
@@ -135,33 +149,34 @@ QWidget* DialogBuilder::Control(int id) const {
   return it == m_controls.end() ? nullptr : it->second;
 }
 
-QWidget* DialogBuilder::CreateControl(const ControlTemplate& control, QDialog& dialog) const {
+QWidget* DialogBuilder::CreateControl(const ControlTemplate& control, QWidget& face) const {
+  QWidget* const parent = &face;
   const auto factory = m_factories.find(control.id);
   if (factory != m_factories.end() && factory->second) {
-    QWidget* widget = factory->second(&dialog);
-    widget->setParent(&dialog);
+    QWidget* widget = factory->second(parent);
+    widget->setParent(parent);
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
       SetUpEdit(*edit, control);
     return widget;
   }
   switch (control.kind) {
     case ControlKind::kPushButton:
-      return CreateButton(control, &dialog, false);
+      return CreateButton(control, parent, false);
     case ControlKind::kPushLikeCheckBox:
-      return CreateButton(control, &dialog, true);
+      return CreateButton(control, parent, true);
     case ControlKind::kStaticText:
-      return CreateStaticText(control, &dialog);
+      return CreateStaticText(control, parent);
     case ControlKind::kEdit: {
-      auto* edit = new QLineEdit(&dialog);
+      auto* edit = new QLineEdit(parent);
       SetUpEdit(*edit, control);
       return edit;
     }
     case ControlKind::kPicture:
-      return CreatePicture(control, &dialog, m_bitmaps);
+      return CreatePicture(control, parent, m_bitmaps, m_scale);
     case ControlKind::kListBox:
-      return CreateListBox(control, &dialog);
+      return CreateListBox(control, parent);
   }
-  return new QWidget(&dialog);  // unreachable with a valid kind
+  return new QWidget(parent);  // unreachable with a valid kind
 }
 
 }  // namespace platform

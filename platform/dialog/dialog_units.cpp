@@ -70,13 +70,13 @@ int CellHeight(const QFont& font) {
 
 }  // namespace
 
-QFont DialogFont(const QString& face, int pointSize, int weight) {
+QFont DialogFont(const QString& face, int pointSize, int weight, double scale) {
   QString family = face;
   if (face == QLatin1String("MS Shell Dlg") || face == QLatin1String("MS Shell Dlg 2") ||
       face == QLatin1String("Tahoma"))
     family = ShellDialogFamily();
   QFont font(family);
-  font.setPixelSize(MulDiv(pointSize, 96, 72));
+  font.setPixelSize(ScaledPixels(pointSize, 96, 72, scale));
   font.setWeight(static_cast<QFont::Weight>(weight));
   return font;
 }
@@ -89,12 +89,13 @@ BaseUnits BaseUnitsOf(const QFont& font) {
   return {MulDiv(total, 1, 52), CellHeight(font)};
 }
 
-QFont CellHeightFont(const QString& face, int cellHeight, int weight) {
-  QFont font = DialogFont(face, 8, weight);
+QFont CellHeightFont(const QString& face, int cellHeight, int weight, double scale) {
+  QFont font = DialogFont(face, 8, weight, 1.0);
   const CellMetrics cell = CellMetricsOf(font);
   // The em that makes the cell as high as asked, as the original maps a positive font height.
-  font.setPixelSize(cell.valid() ? MulDiv(cellHeight, cell.unitsPerEm, cell.ascent + cell.descent)
-                                 : cellHeight);
+  font.setPixelSize(
+      cell.valid() ? ScaledPixels(cellHeight, cell.unitsPerEm, cell.ascent + cell.descent, scale)
+                   : ScaledPixels(cellHeight, 1, 1, scale));
   return font;
 }
 

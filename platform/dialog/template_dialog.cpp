@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "platform/dialog/resources.h"
+#include "platform/dialog/screen_fit.h"
 
 namespace platform {
 
@@ -20,7 +21,16 @@ TemplateDialog::TemplateDialog(int templateId, QWidget* parent,
   for (const auto& [id, factory] : overrides)
     m_builder.OverrideControl(id, factory);
   m_builder.SetBitmapSource(ResourceBitmap);
-  m_built = m_builder.Build(*m_template, *this);
+  m_scale = DialogScaleFor(*m_template);
+  const ScreenFit& fit = CurrentScreenFit();
+  if (fit.fullScreen) {
+    m_face = new QWidget(this);
+    m_built = m_builder.Build(*m_template, *this, *m_face, m_scale);
+    setFixedSize(fit.screen.size());
+    m_face->move(Centred(m_face->size(), rect()).topLeft());
+  } else {
+    m_built = m_builder.Build(*m_template, *this, *this, m_scale);
+  }
   installEventFilter(this);
   for (QWidget* child : findChildren<QWidget*>())
     child->installEventFilter(this);
@@ -31,7 +41,12 @@ int TemplateDialog::DoModal() {
     return -1;
   if (OnInitDialog())
     FocusFirstTabStop();
-  CenterOnScreen();
+  if (CurrentScreenFit().fullScreen)
+    PlaceOnScreen();
+  else if (m_besideField)
+    move(PlacedFace(screen()->availableGeometry()).topLeft());
+  else
+    CenterOnScreen();
   // The window that was active owns the modal run, as the application's main window does when
   // no parent is given: it is active again when the dialog ends, whatever the platform does.
   const QPointer<QWidget> owner =
@@ -79,11 +94,51 @@ bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TemplateDialog::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
-  const unsigned framed = res::kDialogModalFrame | res::kDialogNoTitleBar;
-  if (m_built && (m_template->style & framed) == framed) {
-    QPainter painter(this);
-    qDrawWinPanel(&painter, rect(), palette(), false);
+  QPainter painter(this);
+  const QRect face = m_face == this ? rect() : m_face->geometry();
+  if (m_face != this) {
+    // The screen around the face: black, as the compositor leaves an empty screen, or nothing at
+    // all over another dialog, which stays in sight.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), testAttribute(Qt::WA_TranslucentBackground) ? QColor(Qt::transparent)
+                                                                         : QColor(Qt::black));
+    painter.fillRect(face, palette().window());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
+  const unsigned framed = res::kDialogModalFrame | res::kDialogNoTitleBar;
+  if (m_built && (m_template->style & framed) == framed)
+    qDrawWinPanel(&painter, face, palette(), false);
+}
+
+QRect TemplateDialog::FaceGeometry() const {
+  return QRect(m_face->mapToGlobal(QPoint(0, 0)), m_face->size());
+}
+
+void TemplateDialog::PlaceBeside(const QWidget& field) {
+  const QWidget* owner = field.window();
+  const auto* ownerDialog = qobject_cast<const TemplateDialog*>(owner);
+  m_ownerFace = ownerDialog != nullptr ? ownerDialog->FaceGeometry()
+                                       : QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
+  m_field = QRect(field.mapToGlobal(QPoint(0, 0)), field.size());
+  m_besideField = true;
+}
+
+QRect TemplateDialog::PlacedFace(const QRect& screen) const {
+  const QSize size = m_face->size();
+  return m_besideField ? KeyboardRect(size, m_ownerFace, m_field, screen) : Centred(size, screen);
+}
+
+// The window covers the screen; the face goes where a dialog of its own would stand. Over another
+// window (the keyboard over the panel) the rest of the window is see-through.
+void TemplateDialog::PlaceOnScreen() {
+  const QRect screen = CurrentScreenFit().screen;
+  bool overAnother = false;
+  for (const QWidget* other : QApplication::topLevelWidgets())
+    overAnother = overAnother || (other != this && other->isVisible());
+  if (overAnother && !testAttribute(Qt::WA_WState_Created))
+    setAttribute(Qt::WA_TranslucentBackground);
+  move(screen.topLeft());
+  m_face->move(PlacedFace(screen).topLeft() - screen.topLeft());
 }
 
 void TemplateDialog::FocusFirstTabStop() {

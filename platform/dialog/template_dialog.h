@@ -6,12 +6,17 @@
 // press or release meant for the dialog or any of its controls passes PreTranslateKey() first,
 // whatever has the focus; returning true consumes it. A dialog with a modal frame and no title bar
 // draws its raised edge inside its own area, so that it stands out from the window below.
+// In a kiosk (screen_fit.h) the dialog is enlarged by the kiosk's factor and its window covers the
+// screen: the dialog proper, its face, stands centred in it on black, or, for a dialog opened over
+// another (the keyboard), where PlaceBeside puts it on a see-through window.
 //
 //   TemplateDialog(id, parent, overrides)   builds template `id`; `overrides` create some controls
 //                                           as subclasses (see DialogBuilder::OverrideControl)
 //   DoModal()        IDOK / IDCANCEL / the code given to EndDialog; -1 when the template is unknown
 //   EndDialog(code)  ends the modal run
 //   GetControl(id)   a control by id, nullptr when there is none
+//   PlaceBeside(field)  opens over the field's dialog but clear of the field (KeyboardRect)
+//   FaceGeometry()   where the dialog proper stands, in screen coordinates
 //   accept() / reject() end with IDOK / IDCANCEL
 #pragma once
 
@@ -44,6 +49,10 @@ class TemplateDialog : public QDialog {
     return qobject_cast<Widget*>(GetControl(id));
   }
   BaseUnits Units() const { return m_builder.Units(); }
+  double Scale() const { return m_scale; }
+  QWidget* Face() const { return m_face; }
+  QRect FaceGeometry() const;
+  void PlaceBeside(const QWidget& field);
 
   void accept() override;
   void reject() override;
@@ -61,10 +70,17 @@ class TemplateDialog : public QDialog {
  private:
   void FocusFirstTabStop();
   void CenterOnScreen();
+  void PlaceOnScreen();
+  QRect PlacedFace(const QRect& screen) const;
 
   const res::DialogTemplate* m_template;
   DialogBuilder m_builder;
   bool m_built = false;
+  double m_scale = 1.0;
+  QWidget* m_face = this;  // a child only when the window covers the screen
+  bool m_besideField = false;
+  QRect m_ownerFace;  // PlaceBeside: the field's dialog and the field, in screen coordinates
+  QRect m_field;
 };
 
 }  // namespace platform

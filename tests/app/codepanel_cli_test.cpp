@@ -46,7 +46,7 @@ ChildRun RunCodepanel(const QStringList& args,
 
 const std::string kUsage =
     "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] [--journal] "
-    "[--help] [Qt options]";
+    "[--fit-screen] [--help] [Qt options]";
 
 TEST(CodepanelProgram, HelpNeedsNoDisplay) {
   for (const QStringList& args :
@@ -143,6 +143,24 @@ TEST(CodepanelProgram, QtOptionsPassThroughToQt) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("first frame: "), std::string::npos) << run.out;
   }
+}
+
+// The desktop's panel keeps its template's size; the kiosk's covers the screen (offscreen's,
+// whatever its size), the panel centred on it.
+TEST(CodepanelProgram, FitScreenMakesThePanelCoverTheScreen) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString copy = folder.filePath(QStringLiteral("codepanel"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(CODEPANEL_EXE), copy));
+  const QStringList common{"-platform", "offscreen",      "--ports-file",
+                           "/dev/null", "--no-power-off", "--exit-after-first-frame"};
+  const ChildRun desktop = RunCodepanel(common, copy);
+  EXPECT_EQ(desktop.exitCode, 0) << desktop.err;
+  EXPECT_NE(desktop.out.find("first frame: 635x478"), std::string::npos) << desktop.out;
+  const ChildRun kiosk = RunCodepanel(common + QStringList{"--fit-screen"}, copy);
+  EXPECT_EQ(kiosk.exitCode, 0) << kiosk.err;
+  EXPECT_EQ(kiosk.out.find("first frame: 635x478"), std::string::npos) << kiosk.out;
+  EXPECT_NE(kiosk.out.find("first frame: "), std::string::npos) << kiosk.out;
 }
 
 // A good ports file, with a comment and CRLF lines as an editor on another system may leave them,

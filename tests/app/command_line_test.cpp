@@ -175,4 +175,16 @@ TEST(CommandLine, JournalIsRecordedOnlyWhenAskedAndListedInTheHelp) {
   EXPECT_NE(std::string(HelpText()).find("\n  --journal  "), std::string::npos) << HelpText();
 }
 
+TEST(CommandLine, FitScreenIsForTheKioskOnlyAndListedInTheHelp) {
+  EXPECT_FALSE(Parse({}).line.fitScreen);
+  EXPECT_FALSE(Parse({"--journal", "--no-power-off"}).line.fitScreen);
+  const Parsed kiosk = Parse({"--journal", "--fit-screen", "-platform", "wayland"});
+  ASSERT_TRUE(kiosk.ok) << kiosk.error;
+  EXPECT_TRUE(kiosk.line.fitScreen);
+  EXPECT_TRUE(kiosk.line.options.journal);
+  EXPECT_FALSE(Parse({"--fit-screen=yes"}).ok);
+  EXPECT_NE(std::string(HelpText()).find("\n  --fit-screen  "), std::string::npos) << HelpText();
+  EXPECT_NE(Usage().find(" [--fit-screen] "), std::string::npos);
+}
+
 }  // namespace
