@@ -21,11 +21,11 @@ install_packages() {
 BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev libsystemd-dev
   fonts-wine fonts-dejavu-core)
 
-# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files,
-# the headless kiosk (cage with Xwayland, Qt's Wayland plugin, grim for the screenshot) and a
+# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files
+# (groff and man for its manual pages), the headless kiosk (cage with Xwayland, Qt's Wayland plugin, grim for the screenshot) and a
 # fresh Debian root to install it into (debootstrap).
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd cage xwayland qt6-wayland grim
-                  debootstrap)
+PACKAGE_PACKAGES=(dpkg-dev file lintian groff-base man-db desktop-file-utils systemd cage xwayland
+                  qt6-wayland grim debootstrap)
 
 # The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
 # run the tests (wine64 for 64-bit programs), python3 to give codeload.exe a terminal for its
