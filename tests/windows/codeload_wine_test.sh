@@ -15,7 +15,7 @@
 # Usage: tests/windows/codeload_wine_test.sh WINDOWS_BUILD LINUX_BUILD
 # Exit status: 0 all cases passed, 1 a case failed, 77 skipped (the line before says why).
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 
 if [ $# -ne 2 ]; then
   echo "usage: $0 WINDOWS_BUILD LINUX_BUILD" >&2
@@ -80,8 +80,9 @@ wait_until() {
   done
 }
 
-log_has() { grep -q -- "$2" "$1" 2>/dev/null; }
-sim_log_has() { log_has "$sim_log" "$1"; }
+sim_log_has() { grep -q -- "$1" "$sim_log" 2>/dev/null; }
+# The simulator has made its link ($1) and printed its device.
+sim_ready() { [ -e "$1" ] && [ -s "$sim_log" ]; }
 
 # Each case keeps its own files in a folder of its own, so that a failed case reports what its
 # own loaders and simulators did: $case_dir/WHICH.out, .err, .status, .sim (the frames the
@@ -104,7 +105,7 @@ start_sim() {
   sim_log=$case_dir/$which.simlog
   "$sim" --link "$link" "$@" >"$sim_log" 2>"$case_dir/$which.simerr" &
   sim_pid=$!
-  wait_until 60 eval '[ -e "$link" ] && [ -s "$sim_log" ]' || fail "scanner-sim did not make $link"
+  wait_until 60 sim_ready "$link" || fail "scanner-sim did not make $link"
 }
 
 # Ends the simulator of $1's run, once the line $2 (a grep pattern; none for no such wait) is in
