@@ -37,7 +37,8 @@ source scripts/wine_env.sh
 wine_env "$win_build/wineprefix"
 wine_prefix_init
 
-work=$(mktemp -d)
+# In the build folder, out of reach of anything that tidies /tmp while the cases run.
+work=$(mktemp -d "$win_build/wine-e2e.XXXXXX")
 sim_pid=
 sim_log=
 # shellcheck disable=SC2317  # called by the trap
