@@ -21,13 +21,13 @@ install_packages() {
 BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev libsystemd-dev
   fonts-wine fonts-dejavu-core)
 
-# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files,
-# the kiosk test (cage with Xwayland, Qt's Wayland plugin, grim for the screenshots; cage on its
-# X11 backend in an Xvfb for screens of other sizes, x11-utils' xwininfo to find its window,
-# xdotool to size it and to touch and type, imagemagick to measure the screenshots) and a fresh
-# Debian root to install it into (debootstrap).
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils systemd cage xwayland qt6-wayland grim
-                  xvfb x11-utils xdotool imagemagick debootstrap)
+# The Debian package: dpkg-shlibdeps (dpkg-dev) for its dependencies, the checks of its files
+# (groff and man for its manual pages), the kiosk test (cage with Xwayland, Qt's Wayland plugin,
+# grim for the screenshots; cage on its X11 backend in an Xvfb for screens of other sizes,
+# x11-utils' xwininfo to find its window, xdotool to size it and to touch and type, imagemagick
+# to measure the screenshots) and a fresh Debian root to install it into (debootstrap).
+PACKAGE_PACKAGES=(dpkg-dev file lintian groff-base man-db desktop-file-utils systemd cage xwayland
+                  qt6-wayland grim xvfb x11-utils xdotool imagemagick debootstrap)
 
 # The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
 # run the tests (wine64 for 64-bit programs), python3 to give codeload.exe a terminal for its

@@ -71,7 +71,8 @@ std::string Command(const std::string& processDir) {
 // Whether the process holds the device without being its far end. A descriptor list the account
 // may not read (another user's process) or that has gone (the process ended) counts as holding
 // nothing.
-bool Holds(const std::string& processDir, dev_t device, std::optional<unsigned> ptyIndex) {
+bool Holds(const std::string& processDir, const struct stat& device,
+           std::optional<unsigned> ptyIndex) {
   const std::string fdDir = processDir + "/fd/";
   const Dir fds(::opendir(fdDir.c_str()));
   if (!fds)
@@ -85,8 +86,11 @@ bool Holds(const std::string& processDir, dev_t device, std::optional<unsigned> 
     // Follows the descriptor's link to what it has open; fails for a descriptor closed meanwhile.
     if (::stat((fdDir + entry->d_name).c_str(), &target) != 0 || !S_ISCHR(target.st_mode))
       continue;
-    if (target.st_rdev == device) {
-      holdsDevice = true;
+    if (target.st_rdev == device.st_rdev) {
+      // Another devpts instance numbers its slaves from 0 too; a real device is the same one
+      // whatever file system its node is on.
+      if (!ptyIndex || target.st_dev == device.st_dev)
+        holdsDevice = true;
     } else if (ptyIndex && target.st_rdev == ::makedev(kPtmxMajor, kPtmxMinor)) {
       const std::optional<unsigned> pair =
           MasterIndex(processDir + "/fdinfo/" + std::string(entry->d_name));
@@ -101,11 +105,12 @@ bool Holds(const std::string& processDir, dev_t device, std::optional<unsigned> 
 
 }  // namespace
 
-std::optional<DeviceHolder> FindOtherHolder(dev_t device, pid_t self, const std::string& procRoot) {
+std::optional<DeviceHolder> FindOtherHolder(const struct stat& device, pid_t self,
+                                            const std::string& procRoot) {
   const Dir processes(::opendir(procRoot.c_str()));
   if (!processes)
     return std::nullopt;
-  const std::optional<unsigned> ptyIndex = PtyIndex(device);
+  const std::optional<unsigned> ptyIndex = PtyIndex(device.st_rdev);
   while (const dirent* entry = ::readdir(processes.get())) {
     const std::optional<unsigned> pid = Number(entry->d_name);
     if (!pid || static_cast<pid_t>(*pid) == self)
@@ -117,7 +122,7 @@ std::optional<DeviceHolder> FindOtherHolder(dev_t device, pid_t self, const std:
   return std::nullopt;
 }
 
-std::optional<DeviceHolder> FindOtherHolder(dev_t device) {
+std::optional<DeviceHolder> FindOtherHolder(const struct stat& device) {
   return FindOtherHolder(device, ::getpid(), "/proc");
 }
 

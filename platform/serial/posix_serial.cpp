@@ -185,7 +185,7 @@ DeviceHandle PosixSerialDevices::Fail(OpenFailure failure) {
     // process names no one.
     struct stat device {};
     if (::stat(failure.path.c_str(), &device) == 0 && S_ISCHR(device.st_mode)) {
-      if (const std::optional<DeviceHolder> holder = FindOtherHolder(device.st_rdev)) {
+      if (const std::optional<DeviceHolder> holder = FindOtherHolder(device)) {
         failure.holderPid = holder->pid;
         failure.holderCommand = holder->command;
       }
@@ -218,7 +218,7 @@ DeviceHandle PosixSerialDevices::Open(const std::string& name) {
   }
   // Before exclusive mode, so that turning a device down again cannot clear the exclusive mode
   // of a holder that root's open passed by.
-  if (const std::optional<DeviceHolder> holder = FindOtherHolder(device.st_rdev)) {
+  if (const std::optional<DeviceHolder> holder = FindOtherHolder(device)) {
     ::close(fd);
     return Fail({name, path, OpenCause::InUse, 0, holder->pid, holder->command});
   }

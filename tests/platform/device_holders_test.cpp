@@ -1,6 +1,7 @@
 // The /proc walk that finds who else holds a device, on prepared trees: each process a folder with
-// fd links to real device nodes (/dev/null, /dev/zero, a pseudo-terminal's slave, /dev/ptmx) and
-// fdinfo files as the kernel writes them. Real processes are in posix_serial_test.
+// fd links to real device nodes (/dev/null, /dev/zero, a pseudo-terminal's slave, /dev/ptmx, and
+// as root nodes made elsewhere) and fdinfo files as the kernel writes them. Real processes are in
+// posix_serial_test.
 #include "platform/serial/device_holders.h"
 
 #include <grp.h>
@@ -43,10 +44,10 @@ struct FakeProcess {
   bool hasFdFolder = true;  // false for a process that ended while the walk went on
 };
 
-dev_t DeviceOf(const std::string& path) {
+struct stat DeviceOf(const std::string& path) {
   struct stat node {};
   EXPECT_EQ(::stat(path.c_str(), &node), 0) << path;
-  return node.st_rdev;
+  return node;
 }
 
 // fdinfo of a master, as the kernel writes it.
@@ -87,12 +88,12 @@ TEST_F(DeviceHoldersTest, FindsTheProcessThatHoldsTheDevice) {
   const std::string slave = pty.SlavePath();
   const std::string index = slave.substr(slave.rfind('/') + 1);
   const std::string otherIndex = std::to_string(std::stoi(index) + 1);
-  const dev_t null = DeviceOf(kNull);
-  const dev_t slaveDevice = DeviceOf(slave);
+  const struct stat null = DeviceOf(kNull);
+  const struct stat slaveDevice = DeviceOf(slave);
 
   struct Case {
     const char* what;
-    dev_t device;
+    struct stat device;
     std::vector<FakeProcess> processes;
     std::optional<pid_t> pid;  // the holder expected; none when none should be found
     std::string command;
@@ -171,12 +172,40 @@ TEST_F(DeviceHoldersTest, FindsTheProcessThatHoldsTheDevice) {
   EXPECT_FALSE(FindOtherHolder(null, kSelf, m_dir + "/no-proc-here"));
 }
 
+// A chroot or a container with a devpts of its own has its own /dev/pts/N, with the very st_rdev of
+// ours but on another file system: its holder holds another terminal. A real device's node made
+// elsewhere (a container's own /dev) is the same device all the same. Nodes of both kinds are made
+// here with mknod, which needs root.
+TEST_F(DeviceHoldersTest, TellsAPseudoTerminalOfAnotherDevptsFromOurs) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "needs root to make device nodes (mknod)";
+  test_support::PtyPair pty;
+  ASSERT_TRUE(pty.IsOpen());
+  const struct stat slave = DeviceOf(pty.SlavePath());
+  const struct stat null = DeviceOf(kNull);
+  const std::string otherPts = m_dir + "/other-devpts-slave";
+  const std::string otherNull = m_dir + "/container-null";
+  ASSERT_EQ(::mknod(otherPts.c_str(), S_IFCHR | 0600, slave.st_rdev), 0);
+  ASSERT_EQ(::mknod(otherNull.c_str(), S_IFCHR | 0600, null.st_rdev), 0);
+  ASSERT_NE(DeviceOf(otherPts).st_dev, slave.st_dev);
+
+  const std::string root = MakeProc("proc", {{"300", "dpkg", {{otherPts, ""}}}});
+  EXPECT_FALSE(FindOtherHolder(slave, kSelf, root).has_value());
+  const std::string both = MakeProc(
+      "both", {{"300", "dpkg", {{otherPts, ""}}}, {"400", "minicom", {{pty.SlavePath(), ""}}}});
+  const std::optional<DeviceHolder> holder = FindOtherHolder(slave, kSelf, both);
+  ASSERT_TRUE(holder.has_value());
+  EXPECT_EQ(holder->pid, 400);
+  const std::string container = MakeProc("container", {{"500", "agetty", {{otherNull, ""}}}});
+  EXPECT_EQ(FindOtherHolder(null, kSelf, container).value_or(DeviceHolder{}).pid, 500);
+}
+
 TEST_F(DeviceHoldersTest, PassesOverProcessesThatThisAccountMayNotSee) {
   // The tree must be open to the unprivileged account; the descriptor folders of 150 and 250 are
   // closed to it, as another user's are in /proc.
   fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                              fs::perms::others_read | fs::perms::others_exec);
-  const dev_t null = DeviceOf(kNull);
+  const struct stat null = DeviceOf(kNull);
   // Made in both orders, so that the walk meets a closed folder before the visible holder.
   const std::string closedFirst = MakeProc(
       "closed-first", {{"150", "agetty", {{kNull, ""}}}, {"200", "minicom", {{kNull, ""}}}});

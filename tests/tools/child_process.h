@@ -36,6 +36,7 @@ class Child {
   ~Child();
 
   bool Started() const { return m_pid > 0; }
+  pid_t Pid() const { return m_pid; }
 
   // Sends a signal to the child, unless it has been reaped already.
   bool Signal(int number);
@@ -70,6 +71,11 @@ class ScannerSim {
 
   // The lines printed until one begins with prefix (that one included) or the time runs out.
   std::vector<std::string> LinesUntil(std::string_view prefix, std::chrono::milliseconds limit);
+  pid_t Pid() const { return m_child.Pid(); }
+  // Sends a signal to the simulator, unless it has been reaped already.
+  bool Signal(int number) { return m_child.Signal(number); }
+  // Waits for the simulator's end; its exit status, or -1 when it did not exit normally.
+  int Reap() { return m_child.Reap(); }
 
  private:
   Child m_child;

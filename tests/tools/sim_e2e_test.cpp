@@ -1,6 +1,7 @@
 // scanner-sim end to end on its pseudo-terminal: the paths --link leaves alone, the code it shows,
-// and what it says when a download ends without its closing exchange.
+// what it says when a download ends without its closing exchange, and what it logs when stopped.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/tools/child_process.h"
@@ -225,6 +227,35 @@ TEST(SimEndToEnd, SaysWhenADownloadEndsWithoutItsClosingExchange) {
   // to say.
   ASSERT_TRUE(SendAndClose(sim.Path(), {}));
   EXPECT_EQ(sim.LinesUntil("download ended", 300ms), std::vector<std::string>{});
+}
+
+// Whether the process has stopped (state T in /proc/PID/stat), which a SIGSTOP only asks for.
+bool Stopped(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text(std::istreambuf_iterator<char>(stat), {});
+  const std::size_t state = text.rfind(") ");
+  return state != std::string::npos && state + 2 < text.size() && text[state + 2] == 'T';
+}
+
+// A script stops the simulator once its client has ended and then reads the simulator's log: the
+// frames and the close that came before the signal must be in it, though the simulator finds all
+// three at once. Held still (SIGSTOP) while they come, it cannot have read any of them before.
+TEST(SimEndToEnd, LogsWhatCameBeforeItWasStopped) {
+  ScannerSim sim;
+  ASSERT_FALSE(sim.Path().empty());
+  ASSERT_TRUE(sim.Signal(SIGSTOP));
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!Stopped(sim.Pid()) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(Stopped(sim.Pid()));
+  ASSERT_TRUE(SendAndClose(sim.Path(), Head(DownloadWrites("STOP"), 3)));
+  ASSERT_TRUE(sim.Signal(SIGTERM));
+  ASSERT_TRUE(sim.Signal(SIGCONT));
+  std::vector<std::string> lines = sim.LinesUntil("no such line", 5s);
+  EXPECT_EQ(sim.Reap(), 0);
+  std::erase_if(lines, [](const std::string& line) { return line.starts_with("TX: "); });
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"RX: <ESC>[C", "RX: <ESC>[B", "RX: <ESC>NDS", kLeftOpen}));
 }
 
 }  // namespace

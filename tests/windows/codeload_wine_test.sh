@@ -7,12 +7,15 @@
 #
 # The wine prefix maps COM1 and COM2 to links in a folder of the test's own; each simulator makes
 # its link there (--link), so a COM name whose simulator is not running is a missing device.
-# Every simulator is started and ended here; the mappings are removed at the end.
+# Every loader's run has a simulator of its own, started and ended here; the mappings are removed
+# at the end. Each case keeps its files in a folder of its own and reports them when it fails.
+# Nothing waits for a fixed time: every wait is for an event (a link made, a line logged, a
+# process ended) with a generous limit, so that a busy machine makes the test slower, not wrong.
 #
 # Usage: tests/windows/codeload_wine_test.sh WINDOWS_BUILD LINUX_BUILD
 # Exit status: 0 all cases passed, 1 a case failed, 77 skipped (the line before says why).
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 
 if [ $# -ne 2 ]; then
   echo "usage: $0 WINDOWS_BUILD LINUX_BUILD" >&2
@@ -34,18 +37,16 @@ source scripts/wine_env.sh
 wine_env "$win_build/wineprefix"
 wine_prefix_init
 
-work=$(mktemp -d)
+# In the build folder, out of reach of anything that tidies /tmp while the cases run.
+work=$(mktemp -d "$win_build/wine-e2e.XXXXXX")
 sim_pid=
-stop_sim() {
+sim_log=
+# shellcheck disable=SC2317  # called by the trap
+clean_up() {
   if [ -n "$sim_pid" ]; then
     kill "$sim_pid" 2>/dev/null
     wait "$sim_pid" 2>/dev/null
-    sim_pid=
   fi
-}
-# shellcheck disable=SC2317  # called by the trap
-clean_up() {
-  stop_sim
   wine_unmap_port COM1
   wine_unmap_port COM2
   rm -rf "$work"
@@ -57,6 +58,9 @@ wine_map_port COM2 "$work/com2"
 # A server of its own, whose output goes to a file: the server holds the pseudo-terminal, and
 # when a simulator ends it writes a dump of its objects, which must not reach the loader's stderr.
 wineserver -p >"$work/wineserver.log" 2>&1
+# Wine's first program in a new server also starts the prefix's own services; let that happen
+# before the first case, whose loader has a scanner waiting on it.
+wine "$exe" --help >/dev/null 2>&1 </dev/null
 
 passed=0
 failed=0
@@ -65,50 +69,76 @@ fail() {
   case_ok=0
 }
 
-# Starts a simulator on the link for COMn ($1) with the options that follow; waits for the link.
-start_sim() {
-  local link=$work/${1,,}
+# Every wait is for an event, retried until it happens or the limit (in seconds) runs out; the
+# limits are generous, since a busy machine only makes them slower, never makes them fail.
+# Usage: wait_until SECONDS COMMAND...
+wait_until() {
+  local deadline=$((SECONDS + $1))
   shift
-  : >"$work/sim.out"
-  "$sim" --link "$link" "$@" >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  for _ in $(seq 100); do
-    [ -e "$link" ] && return 0
-    sleep 0.05
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.02
   done
-  echo "scanner-sim did not make $link" >&2
-  return 1
 }
 
-# The simulator's lines since line $1 (counted from 1), once it has been quiet for a moment.
-sim_lines_since() {
-  sleep 0.3
-  tail -n "+$1" "$work/sim.out"
+sim_log_has() { grep -q -- "$1" "$sim_log" 2>/dev/null; }
+# The simulator has made its link ($1) and printed its device.
+sim_ready() { [ -e "$1" ] && [ -s "$sim_log" ]; }
+
+# Each case keeps its own files in a folder of its own, so that a failed case reports what its
+# own loaders and simulators did: $case_dir/WHICH.out, .err, .status, .sim (the frames the
+# simulator logged for that loader's run) and .simlog (the simulator's whole output).
+case_count=0
+begin() {
+  case_name=$1
+  case_ok=1
+  case_count=$((case_count + 1))
+  case_dir=$work/case$case_count
+  mkdir -p "$case_dir"
 }
 
-sim_line_count() {
-  wc -l <"$work/sim.out"
+# Starts a simulator for one loader's run ($2: linux or wine) on the link for COMn ($1) with the
+# options that follow, and waits until it has made the link and said its device.
+start_sim() {
+  local link=$work/${1,,} which=$2
+  shift 2
+  [ ! -e "$link" ] || fail "$link is still there from an earlier simulator"
+  sim_log=$case_dir/$which.simlog
+  "$sim" --link "$link" "$@" >"$sim_log" 2>"$case_dir/$which.simerr" &
+  sim_pid=$!
+  wait_until 60 sim_ready "$link" || fail "scanner-sim did not make $link"
 }
 
-# Runs one loader ($1: linux or wine) with the arguments that follow; leaves $work/$1.out,
-# $work/$1.err, $work/$1.status and the simulator's lines of the run in $work/$1.sim.
+# Ends the simulator of $1's run, once the line $2 (a grep pattern; none for no such wait) is in
+# its log: the client's close, which wine's server may pass on after the loader has ended. Ended,
+# the simulator has logged every frame that came before; $case_dir/$1.sim gets them.
+stop_sim() {
+  local which=$1 last=${2:-}
+  if [ -n "$last" ]; then
+    wait_until 60 sim_log_has "$last" || fail "the simulator never logged '$last' for $which"
+  fi
+  kill "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=
+  tail -n +2 "$sim_log" >"$case_dir/$which.sim"
+}
+
+# Runs one loader ($1: linux or wine) with the arguments that follow; leaves its standard output,
+# standard error and exit status in $case_dir/$1.out, .err and .status.
 run_loader() {
   local which=$1
   shift
-  local before
-  before=$(($(sim_line_count) + 1))
   if [ "$which" = linux ]; then
-    "$linux_codeload" "$@" >"$work/$which.out" 2>"$work/$which.err" </dev/null
+    "$linux_codeload" "$@" >"$case_dir/$which.out" 2>"$case_dir/$which.err" </dev/null
   else
-    wine "$exe" "$@" >"$work/$which.out" 2>"$work/$which.err" </dev/null
+    wine "$exe" "$@" >"$case_dir/$which.out" 2>"$case_dir/$which.err" </dev/null
   fi
-  echo $? >"$work/$which.status"
-  sim_lines_since "$before" >"$work/$which.sim"
+  echo $? >"$case_dir/$which.status"
 }
 
 # Standard error with the line that names the device taken out: it alone differs by system.
 err_without_device() {
-  grep -v -e '^codeload: COM[1-4] is ' -e '^codeload: cannot open COM[1-4] ' "$work/$1.err"
+  grep -v -e '^codeload: COM[1-4] is ' -e '^codeload: cannot open COM[1-4] ' "$case_dir/$1.err"
 }
 
 # Both loaders did the same, and that is what the case expects: status $1, $2 log lines, each
@@ -117,20 +147,20 @@ expect_same() {
   local status=$1 lines=$2
   shift 2
   local linux_status wine_status
-  linux_status=$(cat "$work/linux.status")
-  wine_status=$(cat "$work/wine.status")
+  linux_status=$(cat "$case_dir/linux.status")
+  wine_status=$(cat "$case_dir/wine.status")
   [ "$linux_status" = "$status" ] || fail "Linux codeload exited $linux_status, expected $status"
   [ "$wine_status" = "$status" ] || fail "codeload.exe exited $wine_status, expected $status"
-  cmp -s "$work/linux.out" "$work/wine.out" ||
-    fail "the logs differ: $(diff "$work/linux.out" "$work/wine.out" | head -5)"
-  [ "$(wc -l <"$work/wine.out")" = "$lines" ] ||
-    fail "codeload.exe logged $(wc -l <"$work/wine.out") lines, expected $lines"
+  cmp -s "$case_dir/linux.out" "$case_dir/wine.out" ||
+    fail "the logs differ: $(diff "$case_dir/linux.out" "$case_dir/wine.out" | head -5)"
+  [ "$(wc -l <"$case_dir/wine.out")" = "$lines" ] ||
+    fail "codeload.exe logged $(wc -l <"$case_dir/wine.out") lines, expected $lines"
   cmp -s <(err_without_device linux) <(err_without_device wine) ||
     fail "standard error differs: $(diff <(err_without_device linux) <(err_without_device wine) | head -5)"
-  cmp -s "$work/linux.sim" "$work/wine.sim" ||
-    fail "the simulator received other frames: $(diff "$work/linux.sim" "$work/wine.sim" | head -5)"
+  cmp -s "$case_dir/linux.sim" "$case_dir/wine.sim" ||
+    fail "the simulator received other frames: $(diff "$case_dir/linux.sim" "$case_dir/wine.sim" | head -5)"
   local text err
-  err=$(cat "$work/wine.err")
+  err=$(cat "$case_dir/wine.err")
   for text in "$@"; do
     [[ $err == *"$text"* ]] || fail "standard error lacks '$text'"
   done
@@ -138,26 +168,33 @@ expect_same() {
 
 # The line that names the device: a path on Linux, the COM name or --port's NAME on Windows.
 expect_device_lines() {
-  grep -qxF -- "$1" "$work/linux.err" || fail "Linux codeload did not say '$1'"
-  grep -qxF -- "$2" "$work/wine.err" || fail "codeload.exe did not say '$2'"
+  grep -qxF -- "$1" "$case_dir/linux.err" || fail "Linux codeload did not say '$1'"
+  grep -qxF -- "$2" "$case_dir/wine.err" || fail "codeload.exe did not say '$2'"
 }
 
-begin() {
-  case_name=$1
-  case_ok=1
+# What this case's own runs left, for a case that failed.
+report() {
+  local which file
+  for which in linux wine; do
+    echo "# $which: status $(cat "$case_dir/$which.status" 2>/dev/null || echo none)"
+    for file in err out sim simerr; do
+      [ -s "$case_dir/$which.$file" ] || continue
+      sed "s/^/#   $which $file: /" "$case_dir/$which.$file" | tail -12
+    done
+  done
 }
 end() {
-  stop_sim
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+    sim_pid=
+  fi
   if [ "$case_ok" = 1 ]; then
     echo "ok - $case_name"
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    for which in linux wine; do
-      echo "# $which: status $(cat "$work/$which.status" 2>/dev/null)"
-      sed "s/^/#   $which stderr: /" "$work/$which.err" 2>/dev/null | head -20
-      [ -f "$work/$which.tty" ] && sed "s/^/#   $which terminal: /" "$work/$which.out" | tail -8
-    done
+    report
   fi
 }
 
@@ -165,144 +202,158 @@ completed="Procedura di scaricamento codice terminata correttamente."
 cancelled="La procedura di invio codice sarà annullata!"
 not_completed="Procedura di scaricamento codice NON completata !"
 
+left_open="^download ended without its closing exchange"
+
+# One download by each loader, each against a simulator of its own on COMn ($1) with the options
+# $2 (one word or none); the Linux loader takes --port COMn=the link. $3 is the line that ends
+# the simulator's log (a grep pattern); the loaders' arguments follow.
+both_load() {
+  local com=$1 options=$2 last=$3
+  shift 3
+  local which
+  for which in linux wine; do
+    # shellcheck disable=SC2086  # the options are one word or none
+    start_sim "$com" "$which" $options
+    if [ "$which" = linux ]; then
+      run_loader linux --port "$com=$work/${com,,}" "$@"
+    else
+      run_loader wine "$@"
+    fi
+    stop_sim "$which" "$last"
+  done
+}
+
 begin "carton code with a pound sign on COM1"
-start_sim COM1
-run_loader linux --port "COM1=$work/com1" --yes carton 'AB£123'
-run_loader wine --yes carton 'AB£123'
+both_load COM1 "" "^code: " --yes carton 'AB£123'
 expect_same 0 44 "Confermi invio codice di confronto astuccio 'AB£123' allo scanner ?" "$completed"
 expect_device_lines "codeload: COM1 is $work/com1" "codeload: COM1 is COM1"
-grep -qxF "code: AB£123" "$work/wine.sim" || fail "the simulator did not store AB£123"
+grep -qxF "code: AB£123" "$case_dir/wine.sim" || fail "the simulator did not store AB£123"
 # The pound sign went out as the single byte A3, which the simulator shows as the character.
-grep -qxF "RX: <ESC>NF£" "$work/wine.sim" || fail "no frame <ESC>NF£ for the third character"
+grep -qxF "RX: <ESC>NF£" "$case_dir/wine.sim" || fail "no frame <ESC>NF£ for the third character"
 end
 
 begin "longest leaflet code on COM2"
 code=LEAFLET-0123456789-abcdefghijkl
-start_sim COM2
-run_loader linux --port "COM2=$work/com2" --yes leaflet "$code"
-run_loader wine --yes leaflet "$code"
+both_load COM2 "" "^code: " --yes leaflet "$code"
 expect_same 0 44 "$completed"
 expect_device_lines "codeload: COM2 is $work/com2" "codeload: COM2 is COM2"
-grep -qxF "code: $code" "$work/wine.sim" || fail "the simulator did not store $code"
+grep -qxF "code: $code" "$case_dir/wine.sim" || fail "the simulator did not store $code"
 end
 
 begin "--port lets COM2 denote another Windows device"
-start_sim COM1
+start_sim COM1 linux
 run_loader linux --port "COM2=$work/com1" --yes leaflet MAPPED
+stop_sim linux "^code: "
+start_sim COM1 wine
 run_loader wine --port 'COM2=\\.\COM1' --yes leaflet MAPPED
+stop_sim wine "^code: "
 expect_same 0 44 "$completed"
 expect_device_lines "codeload: COM2 is $work/com1" 'codeload: COM2 is \\.\COM1'
-grep -qxF "code: MAPPED" "$work/wine.sim" || fail "the simulator did not store MAPPED"
+grep -qxF "code: MAPPED" "$case_dir/wine.sim" || fail "the simulator did not store MAPPED"
 end
 
 begin "missing device"
-rm -f "$work/com2"
-: >"$work/sim.out"
+[ ! -e "$work/com2" ] || fail "$work/com2 is still there"
 run_loader linux --port "COM2=$work/com2" --yes leaflet GONE
 run_loader wine --yes leaflet GONE
+: >"$case_dir/linux.sim"
+: >"$case_dir/wine.sim"
 expect_same 1 4 "Impossibile aprire dispositivo di comunicazione seriale!
 $cancelled"
 expect_device_lines "codeload: cannot open COM2 ($work/com2): not found" \
   "codeload: cannot open COM2 (COM2): not found"
 grep -qxF -- "--> ERRORE: Impossibile aprire dispositivo di comunicazione seriale!" \
-  "$work/wine.out" || fail "the log lacks the open error"
+  "$case_dir/wine.out" || fail "the log lacks the open error"
 end
 
+# The loader gives up and closes the line in the middle of the download: the simulator says so.
 begin "silent scanner"
-start_sim COM1 --silent
-run_loader linux --port "COM1=$work/com1" --yes carton SILENT1
-run_loader wine --yes carton SILENT1
+both_load COM1 --silent "$left_open" --yes carton SILENT1
 expect_same 1 5 "Timeout risposta da scanner!"
-grep -qxF -- "--> ERRORE: Timeout risposta da scanner!" "$work/wine.out" ||
+grep -qxF -- "--> ERRORE: Timeout risposta da scanner!" "$case_dir/wine.out" ||
   fail "the log lacks the time-out"
-grep -qxF "RX: <ESC>[C" "$work/wine.sim" || fail "the opening command did not arrive"
+grep -qxF "RX: <ESC>[C" "$case_dir/wine.sim" || fail "the opening command did not arrive"
 end
 
 begin "wrong reply"
-start_sim COM1 --wrong-reply
-run_loader linux --port "COM1=$work/com1" --yes carton WRONG1
-run_loader wine --yes carton WRONG1
-expect_same 1 "$(wc -l <"$work/linux.out")" "$cancelled"
-grep -qxF "RX: <ESC>[C" "$work/wine.sim" || fail "the opening command did not arrive"
-grep -q -- "^--> ERRORE: " "$work/wine.out" || fail "the log lacks the error"
-tail -n 1 "$work/wine.out" | grep -qxF "$not_completed" || fail "the log does not end as failed"
+both_load COM1 --wrong-reply "$left_open" --yes carton WRONG1
+expect_same 1 "$(wc -l <"$case_dir/linux.out")" "$cancelled"
+grep -qxF "RX: <ESC>[C" "$case_dir/wine.sim" || fail "the opening command did not arrive"
+grep -q -- "^--> ERRORE: " "$case_dir/wine.out" || fail "the log lacks the error"
+tail -n 1 "$case_dir/wine.out" | grep -qxF "$not_completed" || fail "the log does not end as failed"
 end
 
 # A second loader while the first one holds the port: it is turned away before it sends anything,
-# and the first loader's download goes through undisturbed.
+# and the first loader's download goes through undisturbed. The second one starts once the first
+# has sent its opening command; the simulator's replies, each half a second late (the loader
+# waits up to 1 s), keep the first one on the line for some 3 s from then.
 held() {
   local which=$1
-  local before
-  before=$(($(sim_line_count) + 1))
+  start_sim COM1 "$which" --delay 500
   if [ "$which" = linux ]; then
-    "$linux_codeload" --port "COM1=$work/com1" --yes carton FIRST >/dev/null 2>&1 </dev/null &
+    "$linux_codeload" --port "COM1=$work/com1" --yes carton FIRST \
+      >"$case_dir/$which.first.out" 2>&1 </dev/null &
   else
-    wine "$exe" --yes carton FIRST >/dev/null 2>&1 </dev/null &
+    wine "$exe" --yes carton FIRST >"$case_dir/$which.first.out" 2>&1 </dev/null &
   fi
   local first=$!
-  for _ in $(seq 200); do
-    tail -n "+$before" "$work/sim.out" | grep -q '^RX' && break
-    sleep 0.05
-  done
+  wait_until 60 sim_log_has '^RX' || fail "$which: the first loader sent nothing"
   if [ "$which" = linux ]; then
-    "$linux_codeload" --port "COM1=$work/com1" --yes carton SECOND \
-      >"$work/$which.out" 2>"$work/$which.err" </dev/null
+    run_loader linux --port "COM1=$work/com1" --yes carton SECOND
   else
-    wine "$exe" --yes carton SECOND >"$work/$which.out" 2>"$work/$which.err" </dev/null
+    run_loader wine --yes carton SECOND
   fi
-  echo $? >"$work/$which.status"
   wait "$first"
-  echo $? >"$work/$which.first"
+  echo $? >"$case_dir/$which.first"
+  stop_sim "$which" "^code: "
   # The frames alone: the simulator takes any close of its terminal for the client's, and the
   # Linux loader opens the device before its lock turns it away, where Windows never opens it.
-  sim_lines_since "$before" | grep -E '^(RX|TX|code)' >"$work/$which.sim"
+  grep -E '^(RX|TX|code)' "$case_dir/$which.sim" >"$case_dir/$which.frames"
+  mv "$case_dir/$which.frames" "$case_dir/$which.sim"
 }
 begin "port held by another loader"
-start_sim COM1 --delay 300
 held linux
 held wine
 expect_same 1 4 "Impossibile aprire dispositivo di comunicazione seriale!
 $cancelled"
 grep -q "^codeload: cannot open COM1 ($work/com1): in use by pid [0-9]* (codeload)$" \
-  "$work/linux.err" || fail "Linux codeload did not name the holder"
-grep -qxF "codeload: cannot open COM1 (COM1): in use by another program" "$work/wine.err" ||
+  "$case_dir/linux.err" || fail "Linux codeload did not name the holder"
+grep -qxF "codeload: cannot open COM1 (COM1): in use by another program" "$case_dir/wine.err" ||
   fail "codeload.exe did not say the port is in use"
 for which in linux wine; do
-  [ "$(cat "$work/$which.first")" = 0 ] || fail "$which: the first download was disturbed"
-  grep -qxF "code: FIRST" "$work/$which.sim" || fail "$which: the first code was not stored"
-  grep -qF "SECOND" "$work/$which.sim" && fail "$which: the second loader reached the scanner"
+  [ "$(cat "$case_dir/$which.first")" = 0 ] || fail "$which: the first download was disturbed"
+  grep -qxF "code: FIRST" "$case_dir/$which.sim" || fail "$which: the first code was not stored"
+  grep -qF "SECOND" "$case_dir/$which.sim" && fail "$which: the second loader reached the scanner"
 done
 end
 
-# The simulator waits before its reply and is ended while the loader waits for it: the device
-# hangs up in the middle of the exchange.
+# The simulator never replies and is ended once the opening command has come, while the loader
+# waits for the reply: the device hangs up in the middle of the exchange, well within the
+# loader's 1 s wait for a reply.
 hang_up() {
-  start_sim COM1 --delay 800
-  if [ "$1" = linux ]; then
+  local which=$1
+  start_sim COM1 "$which" --silent
+  if [ "$which" = linux ]; then
     "$linux_codeload" --port "COM1=$work/com1" --yes carton HANGUP \
-      >"$work/$1.out" 2>"$work/$1.err" </dev/null &
+      >"$case_dir/$which.out" 2>"$case_dir/$which.err" </dev/null &
   else
-    wine "$exe" --yes carton HANGUP >"$work/$1.out" 2>"$work/$1.err" </dev/null &
+    wine "$exe" --yes carton HANGUP >"$case_dir/$which.out" 2>"$case_dir/$which.err" </dev/null &
   fi
   local loader=$!
-  for _ in $(seq 200); do
-    grep -q '^RX' "$work/sim.out" && break
-    sleep 0.05
-  done
-  cp "$work/sim.out" "$work/$1.sim"
-  stop_sim
+  wait_until 60 sim_log_has '^RX' || fail "$which: the loader sent nothing"
+  stop_sim "$which"
   wait "$loader"
-  echo $? >"$work/$1.status"
+  echo $? >"$case_dir/$which.status"
 }
 begin "hang-up in the middle of the exchange"
 hang_up linux
 hang_up wine
 expect_same 1 5 "Errore durante la ricezione da dispositivo di comunicazione seriale!
 $cancelled"
-grep -qxF "RX: <ESC>[C" "$work/wine.sim" || fail "the opening command did not arrive"
+grep -qxF "RX: <ESC>[C" "$case_dir/wine.sim" || fail "the opening command did not arrive"
 grep -qxF -- \
   "--> ERRORE: Problemi durante ricezione dati da dispositivo di comunicazione seriale!" \
-  "$work/wine.out" || fail "the log lacks the receive error"
+  "$case_dir/wine.out" || fail "the log lacks the receive error"
 end
 
 # Ctrl-C typed on the loader's terminal (its console, under wine) once the scanner has answered
@@ -311,32 +362,31 @@ end
 interrupt() {
   local which=$1
   shift
-  local before
-  before=$(($(sim_line_count) + 1))
-  python3 tests/windows/console_interrupt.py "RX: " 20 "$@" >"$work/$which.tty" 2>&1 </dev/null
-  echo $? >"$work/$which.status"
+  start_sim COM1 "$which" --delay 300
+  python3 tests/windows/console_interrupt.py "RX: " 120 "$@" >"$case_dir/$which.tty" \
+    2>"$case_dir/$which.err" </dev/null
+  echo $? >"$case_dir/$which.status"
   # The terminal's own line ends and, under wine, the console's cursor sequences taken out.
-  tr -d '\r' <"$work/$which.tty" | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' >"$work/$which.out"
-  sim_lines_since "$before" >"$work/$which.sim"
+  tr -d '\r' <"$case_dir/$which.tty" | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' >"$case_dir/$which.out"
+  stop_sim "$which" "^code: "
 }
 begin "Ctrl-C in the middle of the exchange"
 if command -v python3 >/dev/null; then
-  start_sim COM1 --delay 300
   interrupt linux "$linux_codeload" --port "COM1=$work/com1" --yes carton CTRLC
   interrupt wine wine "$exe" --yes carton CTRLC
   for which in linux wine; do
-    [ "$(cat "$work/$which.status")" = 130 ] ||
-      fail "$which: exit status $(cat "$work/$which.status"), expected 130"
-    grep -qxF "$completed" "$work/$which.out" || fail "$which: the download did not finish"
-    grep -qxF "code: CTRLC" "$work/$which.sim" || fail "$which: the scanner did not store CTRLC"
-    grep -qxF "RX: <ESC>[A" "$work/$which.sim" || fail "$which: no closing exchange"
+    [ "$(cat "$case_dir/$which.status")" = 130 ] ||
+      fail "$which: exit status $(cat "$case_dir/$which.status"), expected 130"
+    grep -qxF "$completed" "$case_dir/$which.out" || fail "$which: the download did not finish"
+    grep -qxF "code: CTRLC" "$case_dir/$which.sim" || fail "$which: the scanner did not store CTRLC"
+    grep -qxF "RX: <ESC>[A" "$case_dir/$which.sim" || fail "$which: no closing exchange"
   done
   grep -qxF "codeload: SIGINT received; finishing the exchange with the scanner first" \
-    "$work/linux.out" || fail "Linux codeload did not tell the SIGINT"
+    "$case_dir/linux.out" || fail "Linux codeload did not tell the SIGINT"
   grep -qxF "codeload: Ctrl-C received; finishing the exchange with the scanner first" \
-    "$work/wine.out" || fail "codeload.exe did not tell the Ctrl-C"
-  cmp -s "$work/linux.sim" "$work/wine.sim" ||
-    fail "the simulator received other frames: $(diff "$work/linux.sim" "$work/wine.sim" | head -5)"
+    "$case_dir/wine.out" || fail "codeload.exe did not tell the Ctrl-C"
+  cmp -s "$case_dir/linux.sim" "$case_dir/wine.sim" ||
+    fail "the simulator received other frames: $(diff "$case_dir/linux.sim" "$case_dir/wine.sim" | head -5)"
   end
 else
   echo "skip - $case_name: python3 is not installed"

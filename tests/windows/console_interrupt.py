@@ -14,6 +14,7 @@ import pty
 import select
 import signal
 import sys
+import termios
 import time
 
 
@@ -25,6 +26,11 @@ def main():
     limit = float(sys.argv[2])
     pid, fd = pty.fork()
     if pid == 0:
+        # The terminal passes on all the command writes and nothing else: no "^C" echoed into
+        # the middle of its lines, and none of its output discarded when the Ctrl-C comes.
+        attributes = termios.tcgetattr(0)
+        attributes[3] = (attributes[3] & ~termios.ECHO) | termios.NOFLSH
+        termios.tcsetattr(0, termios.TCSANOW, attributes)
         os.execvp(sys.argv[3], sys.argv[3:])
     output = b""
     typed = False

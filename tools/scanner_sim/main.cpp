@@ -112,7 +112,10 @@ class Simulator {
         return Fail("poll");
       }
       if (fds[1].revents != 0) {
-        return true;
+        // Whoever stops the simulator once its client has ended reads everything that client
+        // sent and whether it closed the line: nothing that came before the signal is left
+        // unlogged.
+        return ReadAll() && ServeCloses();
       }
       if (fds[0].revents & POLLIN) {
         if (!ReadAll()) {
@@ -123,14 +126,8 @@ class Simulator {
         errno = EIO;
         return Fail("pseudo-terminal hung up");
       }
-      if ((fds[2].revents & POLLIN) && m_terminal.TakeCloses()) {
-        // What the client wrote before it closed may still be on its way to the master.
-        if (!ReadAll()) {
-          return false;
-        }
-        if (m_model.HangUp()) {
-          PrintLine(kLeftInProgrammingMode);
-        }
+      if ((fds[2].revents & POLLIN) && !ServeCloses()) {
+        return false;
       }
       SendDue();
     }
@@ -146,6 +143,22 @@ class Simulator {
     return static_cast<int>(std::clamp<milliseconds::rep>(wait.count(), 0, INT_MAX));
   }
 
+  bool ServeCloses() {
+    if (!m_terminal.TakeCloses()) {
+      return true;
+    }
+    // What the client wrote before it closed may still be on its way to the master.
+    if (!ReadAll()) {
+      return false;
+    }
+    if (m_model.HangUp()) {
+      PrintLine(kLeftInProgrammingMode);
+    }
+    return true;
+  }
+
+  // A read finds what a writer that has finished sent, even while the pseudo-terminal is still
+  // passing it on: the kernel completes that before it answers EAGAIN.
   bool ReadAll() {
     char buffer[256];
     for (;;) {
