@@ -73,8 +73,8 @@ check "Start menu entry for the uninstaller" [ -f "$start_menu/codepanel/Disinst
 check "uninstall entry names the folder" [ "$(registry_value InstallLocation)" = "$target" ]
 check "uninstall entry's quiet command" \
   [ "$(registry_value QuietUninstallString)" = "\"$target\\uninstall.exe\" /S" ]
-if [ -f "$win_build/app/codepanel.exe" ]; then
-  check "codepanel.exe installed" cmp -s "$installed/codepanel.exe" "$win_build/app/codepanel.exe"
+if [ -f "$win_build/panel/win32/codepanel.exe" ]; then
+  check "codepanel.exe installed" cmp -s "$installed/codepanel.exe" "$win_build/panel/win32/codepanel.exe"
   check "Start menu entry for the panel" [ -f "$start_menu/codepanel/codepanel.lnk" ]
   check "Start-up entry for the panel" [ -f "$start_menu/Startup/codepanel.lnk" ]
   check "Start-up entry starts the installed panel with --journal" \

@@ -533,13 +533,19 @@ class Driver {
     return false;
   }
 
+  // Both sizes, as the panel sets them through WM_SETICON.
   bool Icon(HWND window) {
-    DWORD_PTR big = 0, small = 0;
-    SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &big);
-    SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 5000, &small);
-    if (big && small)
+    DWORD_PTR bigIcon = 0;
+    DWORD_PTR smallIcon = 0;
+    if (WaitFor([&] {
+          SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &bigIcon);
+          SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 5000,
+                              &smallIcon);
+          return bigIcon != 0 && smallIcon != 0;
+        }))
       return true;
-    m_why = std::string("no ") + (big ? "small" : "big") + " icon";
+    m_why = std::string("no ") + (bigIcon ? "small" : "big") + " icon (" +
+            std::to_string(GetLastError()) + ")";
     return false;
   }
 
