@@ -1,9 +1,11 @@
 #include "app/command_line.h"
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/installation.h"
+#include "app/toolkit_options.h"
 #include "platform/serial/port_file.h"
 
 namespace {
@@ -11,36 +13,20 @@ namespace {
 constexpr std::string_view kPortOption = "--port";
 constexpr std::string_view kPortsFileOption = "--ports-file";
 
-// Qt's documented options of QGuiApplication, QApplication and the X11 platform, in the spelling
-// with one dash; Qt takes each with two dashes as well.
-struct QtOption {
-  std::string_view name;
-  bool takesValue;
-};
-constexpr QtOption kQtOptions[] = {
-    {"-platform", true},     {"-platformpluginpath", true}, {"-platformtheme", true},
-    {"-plugin", true},       {"-qwindowgeometry", true},    {"-qwindowicon", true},
-    {"-qwindowtitle", true}, {"-reverse", false},           {"-session", true},
-    {"-display", true},      {"-geometry", true},           {"-style", true},
-    {"-stylesheet", true},   {"-widgetcount", false},
-};
-// The ones Qt also takes with the value attached: -style=NAME.
-constexpr std::string_view kQtAttachedOptions[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
-
-const QtOption* FindQtOption(std::string_view arg) {
+const ToolkitOption* FindToolkitOption(std::string_view arg) {
   if (arg.substr(0, 2) == "--")
     arg.remove_prefix(1);
-  for (const QtOption& option : kQtOptions) {
+  for (const ToolkitOption& option : DialogToolkitOptions().options) {
     if (arg == option.name)
       return &option;
   }
   return nullptr;
 }
 
-bool IsAttachedQtOption(std::string_view arg) {
+bool IsAttachedToolkitOption(std::string_view arg) {
   if (arg.substr(0, 2) == "--")
     arg.remove_prefix(1);
-  for (const std::string_view prefix : kQtAttachedOptions) {
+  for (const std::string_view prefix : DialogToolkitOptions().attached) {
     if (arg.size() > prefix.size() && arg.substr(0, prefix.size()) == prefix)
       return true;
   }
@@ -85,22 +71,29 @@ bool ParseCommandLine(int argc, const char* const argv[], CommandLine& out, std:
         error = "option '--ports-file' needs a PATH";
         return false;
       }
-    } else if (const QtOption* qt = FindQtOption(arg)) {
-      if (!qt->takesValue)
+    } else if (const ToolkitOption* toolkit = FindToolkitOption(arg)) {
+      if (!toolkit->takesValue)
         continue;
-      // A value that is one of our own options would be eaten by Qt: "-style --no-power-off"
-      // must not quietly power the machine off for real.
+      // A value that is one of our own options would be eaten by the toolkit: "-style
+      // --no-power-off" must not quietly power the machine off for real.
       if (i + 1 == argc || std::string_view(argv[i + 1]).substr(0, 2) == "--") {
         error = "option '" + std::string(arg) + "' needs a value";
         return false;
       }
       ++i;
-    } else if (!IsAttachedQtOption(arg)) {
+    } else if (!IsAttachedToolkitOption(arg)) {
       error = "unknown option '" + std::string(arg) + "'";
       return false;
     }
   }
   return true;
+}
+
+std::string Usage() {
+  return std::string(
+             "usage: codepanel [--port COMn=PATH]... [--ports-file PATH] [--no-power-off] "
+             "[--journal] [--help]") +
+         DialogToolkitOptions().usage;
 }
 
 bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::string& error) {
@@ -114,7 +107,7 @@ bool ReadPortsFile(CommandLine& line, const std::string& defaultFile, std::strin
 const char* HelpText() {
   // Put together once: where the codes live and what a COM name denotes depend on the system.
   static const std::string text =
-      std::string(kUsage) +
+      Usage() +
       "\n"
       "The operator panel: loads the carton code into the scanner on COM1 and the leaflet code\n" +
       SettingsPlaceHelp() +
@@ -130,12 +123,27 @@ const char* HelpText() {
       "  --journal         record every confirmed download in the system journal\n"
       "  --help            this text\n"
       "  --exit-after-first-frame  for benchmarks: quit once the panel has drawn its first "
-      "frame\n"
-      "Qt options go to Qt: -platform NAME, -style NAME, -stylesheet FILE, -display HOST:N,\n"
-      "-geometry WxH+X+Y, -qwindowgeometry WxH+X+Y, -qwindowtitle TITLE, -qwindowicon FILE,\n"
-      "-platformtheme NAME, -platformpluginpath PATH, -plugin NAME, -session ID, -reverse,\n"
-      "-widgetcount, -qmljsdebugger=...\n"
+      "frame\n" +
+      DialogToolkitOptions().help +
       "Exit status: 0 after the panel or --help, 2 usage error, or a ports file that cannot\n"
       "be read or holds a wrong line.\n";
   return text.c_str();
+}
+
+int PrepareStart(int argc, const char* const argv[], CommandLine& line) {
+  constexpr int kExitUsage = 2;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, line, error)) {
+    std::fprintf(stderr, "codepanel: %s\n%s\n", error.c_str(), Usage().c_str());
+    return kExitUsage;
+  }
+  if (line.help) {
+    std::fputs(HelpText(), stdout);
+    return 0;
+  }
+  if (!ReadPortsFile(line, platform::kDefaultPortsFile, error)) {
+    std::fprintf(stderr, "codepanel: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  return kStartPanel;
 }

@@ -3,22 +3,19 @@
 #include <locale.h>
 #include <string.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "app/settings_folder.h"
-#include "panel/panel_dlg.h"
+#include "panel/panel_dialog.h"
 #include "platform/clock/clock.h"
-#include "platform/journal/journal_recorder.h"
 #include "platform/journal/user_name.h"
 #include "platform/process/dry_run_process_control.h"
 #include "platform/serial/named_serial_devices.h"
 #include "platform/settings/profile_file.h"
 #include "platform/text/error_text.h"
+#include "scanner/journal_recorder.h"
 
 const char kSettingsFileName[] = "config.dat";
 
@@ -36,14 +33,6 @@ void ReportSaveFailure(const std::string& path, int error) {
 
 }  // namespace
 
-std::string ExecutableFolder() {
-  const QString folder = QCoreApplication::applicationDirPath();
-  std::string path = QFile::encodeName(QDir::toNativeSeparators(folder)).toStdString();
-  if (path.empty() || path.back() != '/')
-    path += '/';
-  return path;
-}
-
 bool CPanelApp::InitInstance(const AppOptions& options) {
   // Nothing else to prepare: no registry is used, and the widgets need no set-up of their own.
   m_strAppDir = SettingsFolder(ExecutableFolder(), InstalledLayout());
@@ -59,7 +48,7 @@ bool CPanelApp::InitInstance(const AppOptions& options) {
   platform::ProcessControl& processes =
       options.noPowerOff ? dryRun : platform::SystemProcessControl();
 
-  std::optional<platform::JournalRecorder> journal;
+  std::optional<JournalRecorder> journal;
   if (options.journal) {
     journal.emplace(
         platform::SystemJournal(),
@@ -74,8 +63,8 @@ bool CPanelApp::InitInstance(const AppOptions& options) {
 
 void CPanelApp::RunPanel(const PanelServices& services) {
   LoadSettings();
-  CPanelDlg panel({m_strLastCode, m_strLastAicCode}, services);
-  panel.DoModal();  // its destroy handler has copied both fields into the two codes
+  // The panel's destroy handler has copied both fields into the two codes.
+  RunPanelDialog({m_strLastCode, m_strLastAicCode}, services);
   SaveSettings();
 }
 

@@ -39,5 +39,6 @@ class CPanelApp {
   std::string SettingsPath() const { return m_strAppDir + kSettingsFileName; }
 };
 
-// The folder of the running executable with a trailing '/', whatever the working folder.
+// The folder of the running executable with a trailing separator, whatever the working folder;
+// one file per system (executable_folder_posix.cpp, executable_folder_win32.cpp).
 std::string ExecutableFolder();

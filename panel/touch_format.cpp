@@ -175,3 +175,68 @@ char* StrCopyN(char* dest, const char* src, std::size_t n) {
   dest[i] = '\0';
   return dest;
 }
+
+bool FormatNumber(TouchValue value, const TouchFormat& format, char* buffer, int width) {
+  const int radix = format.m_nRadix;
+  const int decimals = format.m_nDecimals;
+  const char fill = format.m_cFill;
+  switch (format.m_nKind) {
+    case TE_SHORT:
+      ShortToStr(static_cast<std::int16_t>(value), buffer, width, radix, decimals, fill);
+      return true;
+    case TE_LONG:
+      LongToStr(static_cast<std::int32_t>(value), buffer, width, radix, decimals, fill);
+      return true;
+    case TE_BYTE:
+      ByteToStr(static_cast<std::uint8_t>(value), buffer, width, radix, decimals, fill);
+      return true;
+    case TE_WORD:
+      WordToStr(static_cast<std::uint16_t>(value), buffer, width, radix, decimals, fill);
+      return true;
+    case TE_DWORD:
+      DwordToStr(static_cast<std::uint32_t>(value), buffer, width, radix, decimals, fill);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ParseNumber(const char* text, const TouchFormat& format, TouchValue& value) {
+  const int radix = format.m_nRadix;
+  const int decimals = format.m_nDecimals;
+  const char fill = format.m_cFill;
+  switch (format.m_nKind) {
+    case TE_SHORT: {
+      std::int16_t number = 0;
+      StrToShort(number, text, radix, decimals, fill);
+      value = static_cast<std::uint16_t>(number);
+      return true;
+    }
+    case TE_LONG: {
+      std::int32_t number = 0;
+      StrToLong(number, text, radix, decimals, fill);
+      value = static_cast<std::uint32_t>(number);
+      return true;
+    }
+    case TE_BYTE: {
+      std::uint8_t number = 0;
+      StrToByte(number, text, radix, decimals, fill);
+      value = number;
+      return true;
+    }
+    case TE_WORD: {
+      std::uint16_t number = 0;
+      StrToWord(number, text, radix, decimals, fill);
+      value = number;
+      return true;
+    }
+    case TE_DWORD: {
+      std::uint32_t number = 0;
+      StrToDword(number, text, radix, decimals, fill);
+      value = number;
+      return true;
+    }
+    default:
+      return false;
+  }
+}

@@ -50,5 +50,13 @@ char* ByteToStr(std::uint8_t value, char* buffer, int width, int radix, int deci
 char* WordToStr(std::uint16_t value, char* buffer, int width, int radix, int decimals, char fill);
 char* DwordToStr(std::uint32_t value, char* buffer, int width, int radix, int decimals, char fill);
 
+// The conversions by a format's kind, for the numeric kinds only (TE_SHORT .. TE_DWORD): false
+// for TE_TEXT and unknown kinds, with the buffer or the value untouched. A number is kept in the
+// low bits of the value, the bits above it clear.
+//   FormatNumber   `value` into `buffer` (at least `width` bytes) by the formatting rule above
+//   ParseNumber    `text` into `value` by the parsing rule above
+bool FormatNumber(TouchValue value, const TouchFormat& format, char* buffer, int width);
+bool ParseNumber(const char* text, const TouchFormat& format, TouchValue& value);
+
 // Copies at most n - 1 characters and a terminating NUL (nothing when n is 0). Returns dest.
 char* StrCopyN(char* dest, const char* src, std::size_t n);

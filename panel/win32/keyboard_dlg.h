@@ -1,26 +1,21 @@
-// CKeyboardDlg on Windows: the on-screen keyboard (dialog 129) as the system's own dialog. It
-// edits the value of a touch field as text, key by key, by the same rules as the Qt keyboard:
-// every key ends in OnKey, which turns SHIFT off first, then accepts or refuses the code by the
-// field's kind and the length limit; ENTER stores the text into the value and ends with IDOK,
-// ESC ends with IDCANCEL. SHIFT and CAPS are push-like automatic check boxes, their checked
-// states nothing else. The text strip 1048 is white (WM_CTLCOLORSTATIC with a white brush).
+// CKeyboardDlg on Windows: the on-screen keyboard (dialog 129) as the system's own dialog,
+// created by the dialog manager from the template; its rules are the shared KeyboardModel
+// (panel/keyboard_model.h). SHIFT and CAPS are push-like automatic check boxes (BM_GETCHECK,
+// BM_SETCHECK); the text strip 1048 is drawn on a white brush (WM_CTLCOLORSTATIC).
 //
 // While open it takes every physical key before the dialog manager: Return is ENTER, Escape is
 // ESC, Backspace is BACK, Tab does nothing, and each WM_CHAR goes to OnKey as its Windows-1252
 // code, so no focused key is ever pressed by Space or Return.
 #pragma once
 
-#include <windows.h>
-
-#include "panel/touch_format.h"
+#include "panel/keyboard_model.h"
+// After the shared headers: <windows.h> defines some of their names as macros.
 #include "panel/win32/win32_dialog.h"
 
 namespace panel::win32 {
 
-class CKeyboardDlg : public CWin32Dialog {
+class CKeyboardDlg : public CWin32Dialog, private KeyboardHost {
  public:
-  static constexpr int KEY_INV = 511;  // the sign toggle, outside the character codes
-
   // The keyboard edits *value as described by *format; both stay the caller's.
   CKeyboardDlg(TouchValue* value, TouchFormat* format);
   ~CKeyboardDlg() override;
@@ -31,20 +26,15 @@ class CKeyboardDlg : public CWin32Dialog {
   bool PreTranslateMessage(MSG& message) override;
 
  private:
-  bool OnCommand(int id);
-  bool Checked(int id) const;
-  void OnKey(int code);
-  void OnEnter();
-  void OnEsc();
-  void Append(char c);
-  bool CanGrow() const;
-  void ShowText();
-  void ShowState();
+  // KeyboardHost
+  bool IsChecked(int id) override;
+  void SetCheck(int id, bool checked) override;
+  void SetFocus(int id) override;
+  void SetText(int id, const std::string& text) override;
+  void EndDialog(int result) override { CWin32Dialog::EndDialog(result); }
 
   HBRUSH m_pBrush = nullptr;  // the text display's white strip
-  char m_szText[81] = {};
-  TouchValue* m_pValue;
-  TouchFormat* m_pFormat;
+  KeyboardModel m_model;
 };
 
 }  // namespace panel::win32

@@ -2,10 +2,7 @@
 
 #include <cstdio>
 
-#include "app/shutdown.h"
-#include "platform/process/process_control.h"
-#include "res/string_table.h"
-// After the headers above: <windows.h> defines EWX_SHUTDOWN and EWX_FORCE as macros.
+#include "panel/panel_dialog.h"
 #include "panel/win32/message_box.h"
 #include "panel/win32/win32_text.h"
 
@@ -13,101 +10,37 @@ namespace panel::win32 {
 
 namespace {
 
-constexpr int kCartonLabel = 1005;
-constexpr int kLeafletLabel = 1006;
-constexpr int kLog = 1007;
-constexpr int kRevision = 1008;
-constexpr int kPanelIcon = 128;
-
-constexpr char kRevisionText[] = "rev. 1,0,0,3";
-constexpr wchar_t kPanelFace[] = L"Tahoma";
-constexpr int kLabelCellHeight = 18;
-constexpr int kCodeCellHeight = 20;
-constexpr int kCodeWeight = 700;
-
-// Longest code a download accepts, and the fill the fields use for numbers (never in text).
-constexpr int kCodeMaxLen = 31;
-constexpr char kCodeFill = '?';
-
-constexpr COLORREF kFieldTextColour = RGB(200, 0, 0);
-constexpr COLORREF kLabelTextColour = RGB(0, 0, 200);
-
-int Id(ControlId control) {
-  return static_cast<int>(control);
-}
-
-// A copy of the dialog font with Tahoma's face, a cell height in pixels at 96 dpi (a positive
-// height asks for the cell, as the original's fonts did), scaled to the screen's resolution as the
-// dialog manager scales the dialog font, and a weight.
-HFONT DialogFontCopy(HWND dialog, int cellHeight, LONG weight) {
-  LOGFONTW font{};
-  auto* dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-  if (!dialogFont || !GetObjectW(dialogFont, sizeof font, &font))
-    return nullptr;
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  font.lfHeight = MulDiv(cellHeight, dpi, 96);
-  font.lfWidth = 0;
-  font.lfWeight = weight;
-  lstrcpynW(font.lfFaceName, kPanelFace, LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
+bool g_exitAfterFirstFrame = false;
 
 }  // namespace
 
+void ExitPanelAfterFirstFrame() {
+  g_exitAfterFirstFrame = true;
+}
+
 CPanelDlg::CPanelDlg(LastCodes codes, PanelServices services)
     : CWin32Dialog(res::kPanelTemplate),
-      m_codes(codes),
-      m_processes(services.processes),
-      m_download(*this, services.devices, services.clock, services.recorder) {}
+      m_model(*this, codes, services),
+      m_exitAfterFirstFrame(g_exitAfterFirstFrame) {}
 
 CPanelDlg::~CPanelDlg() {
-  if (m_hCodeFont)
-    DeleteObject(m_hCodeFont);
-  if (m_hLabelFont)
-    DeleteObject(m_hLabelFont);
+  DeleteFonts();
+}
+
+INT_PTR CPanelDlg::DoModal() {
+  return CWin32Dialog::DoModal(nullptr);
+}
+
+// Before the window goes: both field texts into the codes while the fields still exist.
+void CPanelDlg::OnDestroy() {
+  m_model.OnDestroy();
 }
 
 bool CPanelDlg::OnInitDialog() {
-  m_editCartonCode.SubclassDlgItem(Id(ControlId::CartonCode), m_hWnd);
-  m_editLeafletCode.SubclassDlgItem(Id(ControlId::LeafletCode), m_hWnd);
-
-  LOGFONTW dialogFont{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)), sizeof dialogFont,
-             &dialogFont);
-  m_hLabelFont = DialogFontCopy(m_hWnd, kLabelCellHeight, dialogFont.lfWeight);
-  for (const int id : {kCartonLabel, kLeafletLabel})
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_hLabelFont), FALSE);
-  m_hCodeFont = DialogFontCopy(m_hWnd, kCodeCellHeight, kCodeWeight);
-  for (const ControlId id : {ControlId::CartonCode, ControlId::SendCarton, ControlId::LeafletCode,
-                             ControlId::SendLeaflet})
-    SendMessageW(Item(Id(id)), WM_SETFONT, reinterpret_cast<WPARAM>(m_hCodeFont), FALSE);
-
-  SetWindowTextCp1252(Item(kRevision), kRevisionText);
+  m_editCartonCode.SubclassDlgItem(static_cast<int>(ControlId::CartonCode), m_hWnd);
+  m_editLeafletCode.SubclassDlgItem(static_cast<int>(ControlId::LeafletCode), m_hWnd);
   SetWindowTextW(m_hWnd, ApplicationTitle().c_str());
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  m_hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kPanelIcon), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                          LR_SHARED));
-  m_hSmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kPanelIcon), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-
-  for (CTouchEdit* field : {&m_editCartonCode, &m_editLeafletCode}) {
-    field->m_bKeyboard = true;
-    field->m_format.m_nMaxLen = kCodeMaxLen;
-    field->m_format.m_cFill = kCodeFill;
-    if (field->m_value == 0) {
-      field->m_value = reinterpret_cast<TouchValue>(new char[kTouchTextBufferSize]{});
-      field->m_format.m_nKind = TE_TEXT;
-    }
-  }
-  // As they stand: a stored code longer than a download takes is still shown whole.
-  SetWindowTextCp1252(m_editCartonCode.m_hWnd, m_codes.carton);
-  SetWindowTextCp1252(m_editLeafletCode.m_hWnd, m_codes.leaflet);
+  m_model.OnInitDialog();
   return true;  // the focus goes to the first tab stop, the upper send button
 }
 
@@ -118,16 +51,16 @@ bool CPanelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
         return false;
       switch (LOWORD(wParam)) {
         case static_cast<WORD>(ControlId::SendCarton):
-          m_download.OnSendCartonCode();
+          m_model.OnSendCartonCode();
           return true;
         case static_cast<WORD>(ControlId::SendLeaflet):
-          m_download.OnSendLeafletCode();
+          m_model.OnSendLeafletCode();
           return true;
         case static_cast<WORD>(ControlId::Exit):
-          OnExitToDesktop();
+          m_model.OnExitToDesktop();
           return true;
         case static_cast<WORD>(ControlId::PowerOff):
-          OnPowerOff();
+          m_model.OnPowerOff();
           return true;
         default:
           return CWin32Dialog::OnMessage(message, wParam, lParam, result);
@@ -135,7 +68,7 @@ bool CPanelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
     case WM_TIMER:
       if (wParam != kDownloadTimerId)
         return false;
-      m_download.OnTimer();
+      m_model.OnTimer();
       return true;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
@@ -160,23 +93,16 @@ bool CPanelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
   }
 }
 
-// The code fields in red, the two captions and the log in blue, each on the background the
-// system gives it: the brush DefDlgProc would answer with.
+// The shared colours on the background the system gives each control: the dialog's face for the
+// captions, the window colour for the fields and the log. A disabled field keeps the system's grey.
 HBRUSH CPanelDlg::OnCtlColor(HDC dc, HWND control) {
   const int id = GetDlgCtrlID(control);
-  COLORREF colour;
-  if (id == Id(ControlId::CartonCode) || id == Id(ControlId::LeafletCode)) {
-    if (!IsWindowEnabled(control))
-      return nullptr;  // a disabled field keeps the system's grey
-    colour = kFieldTextColour;
-  } else if (id == kCartonLabel || id == kLeafletLabel || id == kLog) {
-    colour = kLabelTextColour;
-  } else {
+  const std::optional<Rgb> colour = PanelTextColour(id);
+  if (!colour || !IsWindowEnabled(control))
     return nullptr;
-  }
-  const bool label = id == kCartonLabel || id == kLeafletLabel;
-  const int background = label ? COLOR_BTNFACE : COLOR_WINDOW;
-  SetTextColor(dc, colour);
+  const bool caption = id == kCartonLabel || id == kLeafletLabel;
+  const int background = caption ? COLOR_BTNFACE : COLOR_WINDOW;
+  SetTextColor(dc, RGB(colour->red, colour->green, colour->blue));
   SetBkColor(dc, GetSysColor(background));
   return GetSysColorBrush(background);
 }
@@ -188,9 +114,9 @@ void CPanelDlg::OnPaintMinimized() {
   SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT client;
   GetClientRect(m_hWnd, &client);
-  const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, m_hIcon);
+  const IconOrigin origin = MinimisedIconOrigin(
+      client.right, client.bottom, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  DrawIcon(dc, origin.x, origin.y, m_hIcon);
   EndPaint(m_hWnd, &paint);
 }
 
@@ -200,14 +126,7 @@ bool CPanelDlg::PreTranslateMessage(MSG& message) {
          (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
 }
 
-void CPanelDlg::OnDestroy() {
-  m_codes.carton = WindowText(m_editCartonCode.m_hWnd);
-  m_codes.leaflet = WindowText(m_editLeafletCode.m_hWnd);
-  KillTimer(m_hWnd, kDownloadTimerId);
-  m_fineTimer.reset();
-}
-
-// Shown, and nothing of it waits to be painted.
+// For benchmarks: shown, and nothing of it waits to be painted.
 void CPanelDlg::OnIdle() {
   if (!m_exitAfterFirstFrame || !IsWindowVisible(m_hWnd) || (GetQueueStatus(QS_PAINT) & QS_PAINT))
     return;
@@ -219,63 +138,107 @@ void CPanelDlg::OnIdle() {
   EndDialog(0);
 }
 
-void CPanelDlg::OnExitToDesktop() {
-  if (ShowMessageBox(m_hWnd, res::LoadString(147), BoxIcon::Question, BoxButtons::OkCancel) ==
-      BoxResult::Ok)
-    EndDialog(0);
+// A copy of the dialog font with the face, a cell height in pixels at 96 dpi (a positive height
+// asks for the cell, as the original's fonts did) scaled to the screen's resolution as the dialog
+// manager scales the dialog font, and the weight.
+void CPanelDlg::CreatePanelFont(const PanelFont& font) {
+  LOGFONTW logFont{};
+  auto* dialogFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  if (!dialogFont || !GetObjectW(dialogFont, sizeof logFont, &logFont))
+    return;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  logFont.lfHeight = MulDiv(font.height, dpi, 96);
+  logFont.lfWidth = 0;
+  if (font.weight != kDialogFontWeight)
+    logFont.lfWeight = font.weight;
+  lstrcpynW(logFont.lfFaceName, ToWide(font.face).c_str(), LF_FACESIZE);
+  HFONT made = CreateFontIndirectW(&logFont);
+  for (const int id : font.controls)
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+  HFONT& slot = font.role == PanelFontRole::Label ? m_hLabelFont : m_hCodeFont;
+  if (slot)
+    DeleteObject(slot);
+  slot = made;
 }
 
-// The panel stays open and the settings are not written: the system ends the program.
-void CPanelDlg::OnPowerOff() {
-  if (ShowMessageBox(m_hWnd, res::LoadString(148), BoxIcon::Question, BoxButtons::OkCancel) ==
-      BoxResult::Ok)
-    ShutdownSystem(EWX_SHUTDOWN | EWX_FORCE, m_processes);  // the system's values, as ours
+void CPanelDlg::DeleteFonts() {
+  for (HFONT* font : {&m_hCodeFont, &m_hLabelFont}) {
+    if (*font)
+      DeleteObject(*font);
+    *font = nullptr;
+  }
 }
 
-std::string CPanelDlg::CodeFieldText(CodeKind kind) {
-  return WindowText(kind == CodeKind::Carton ? m_editCartonCode.m_hWnd : m_editLeafletCode.m_hWnd);
+void CPanelDlg::SetIcons() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  m_hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kPanelIcon), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                          LR_SHARED));
+  m_hSmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kPanelIcon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 }
 
-BoxResult CPanelDlg::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-  return ShowMessageBox(m_hWnd, text, icon, buttons);
+TouchField& CPanelDlg::CodeField(CodeKind kind) {
+  return kind == CodeKind::Carton ? m_editCartonCode : m_editLeafletCode;
 }
 
-std::uint32_t CPanelDlg::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
-  const UINT_PTR timer = SetTimer(m_hWnd, id, periodMs, nullptr);
-  if (timer == 0)
-    return 0;
-  if (!m_fineTimer)
-    m_fineTimer.emplace();
-  return static_cast<std::uint32_t>(timer);
+std::string CPanelDlg::GetText(int id) {
+  return WindowText(Item(id));
 }
 
-void CPanelDlg::StopTimer(std::uint32_t timerId) {
-  KillTimer(m_hWnd, timerId);
-  m_fineTimer.reset();
+void CPanelDlg::SetText(int id, const std::string& text) {
+  SetWindowTextCp1252(Item(id), text);
 }
 
-void CPanelDlg::EnableControl(ControlId control, bool enable) {
-  EnableWindow(Item(Id(control)), enable ? TRUE : FALSE);
+void CPanelDlg::EnableControl(int id, bool enable) {
+  EnableWindow(Item(id), enable ? TRUE : FALSE);
 }
 
 // As the dialog manager moves the focus, so that the default-button state follows.
-void CPanelDlg::SetFocus(ControlId control) {
-  SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(Id(control))), TRUE);
+void CPanelDlg::SetFocus(int id) {
+  SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
-void CPanelDlg::ClearLog() {
-  SendMessageW(Item(kLog), LB_RESETCONTENT, 0, 0);
+BoxResult CPanelDlg::ShowBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+  return ShowMessageBox(m_hWnd, text, icon, buttons);
 }
 
-// Inserted at an explicit position after the last line (the list's sorted style does not act on
-// an insertion), then brought to the top of the view as far as the list scrolls.
-void CPanelDlg::AppendLog(const std::string& text) {
-  HWND list = Item(kLog);
-  const LRESULT row = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  const std::wstring line = ToWide(text);
-  SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(row),
-               reinterpret_cast<LPARAM>(line.c_str()));
-  SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+std::uint32_t CPanelDlg::SetTimer(std::uint32_t id, std::uint32_t periodMs) {
+  return static_cast<std::uint32_t>(::SetTimer(m_hWnd, id, periodMs, nullptr));
+}
+
+void CPanelDlg::KillTimer(std::uint32_t id) {
+  ::KillTimer(m_hWnd, id);
+}
+
+void CPanelDlg::ResetLog() {
+  SendMessageW(Item(kLogList), LB_RESETCONTENT, 0, 0);
+}
+
+int CPanelDlg::LogCount() {
+  return static_cast<int>(SendMessageW(Item(kLogList), LB_GETCOUNT, 0, 0));
+}
+
+// At an explicit position: the list's sorted style does not act on an insertion.
+void CPanelDlg::InsertLogLine(int index, const std::string& line) {
+  const std::wstring text = ToWide(line);
+  SendMessageW(Item(kLogList), LB_INSERTSTRING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CPanelDlg::SetLogTopIndex(int index) {
+  SendMessageW(Item(kLogList), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
 }  // namespace panel::win32
+
+// The panel of this dialog layer, run by the application's start-up (app/panel_app.h).
+void RunPanelDialog(LastCodes codes, const PanelServices& services) {
+  panel::win32::CPanelDlg panel(codes, services);
+  panel.DoModal();
+}

@@ -1,92 +1,75 @@
-// CPanelDlg on Windows: the operator panel as the system's own dialog, created from template 102
-// by the dialog manager. It hosts the code download procedure: the procedure's tick is the
-// dialog's timer 1 (SetTimer every 30 ms, WM_TIMER), its boxes are MessageBox calls owned by the
-// panel, its six controls and its log (list 1007, through LB_* messages) are the dialog's.
+// CPanelDlg on Windows: the operator panel as the system's own dialog, created by the dialog
+// manager from template 102, its messages routed to the panel's rules (panel/panel_model.h), which
+// host the code download procedure. The tick is the dialog's timer 1 (SetTimer every 30 ms,
+// WM_TIMER); the boxes are MessageBox calls owned by the panel, whose own loop keeps dispatching
+// WM_TIMER, so a download's finish step runs while its result box is open; the log is list 1007
+// driven by LB_* messages.
 //
 // Fonts are copies of the dialog font's LOGFONT with another face, height and weight; colours come
 // from WM_CTLCOLOR*; the icon goes to the window through WM_SETICON and is painted in the middle
 // of the minimised window; the banner is bitmap 135, loaded by its picture control. Return and
-// Escape are swallowed before the dialog manager sees them, so they never press a button or end
-// the panel.
+// Escape key-downs are swallowed before IsDialogMessage sees them, so they never press a button
+// or end the panel.
+//
+//   ExitPanelAfterFirstFrame()   for benchmarks: the next panel ends once shown and drawn
 #pragma once
 
-#include <optional>
 #include <string>
 
-#include "platform/clock/timer_resolution.h"
-#include "platform/process/process_control.h"
+#include "panel/panel_model.h"
 #include "res/string_table.h"
-#include "scanner/download_procedure.h"
-// After the headers above: <windows.h> defines some of their constants' names as macros.
+// After the shared headers: <windows.h> defines some of their names as macros.
 #include "panel/win32/touch_edit.h"
 #include "panel/win32/win32_dialog.h"
-// The host's MessageBox and the string table's LoadString are ours, not the system's A/W macros.
-#undef MessageBox
-#undef LoadString
 
 namespace panel::win32 {
 
-// The application's two last codes, Windows-1252 bytes, read into the fields at start and written
-// back from them when the panel ends.
-struct LastCodes {
-  std::string& carton;
-  std::string& leaflet;
-};
+void ExitPanelAfterFirstFrame();
 
-// What the panel reaches outside itself.
-struct PanelServices {
-  platform::SerialDevices& devices;
-  platform::Clock& clock;
-  platform::ProcessControl& processes;
-  DownloadRecorder* recorder = nullptr;
-};
-
-class CPanelDlg : public CWin32Dialog, private DownloadHost {
+class CPanelDlg : public CWin32Dialog, private PanelView {
  public:
   CPanelDlg(LastCodes codes, PanelServices services);
   ~CPanelDlg() override;
 
-  // Runs the panel modally; the two codes are written back when it ends.
-  INT_PTR DoModal() { return CWin32Dialog::DoModal(nullptr); }
-
-  // For benchmarks: the panel ends once it has been shown and drawn, and says so on stdout.
-  void ExitAfterFirstFrame() { m_exitAfterFirstFrame = true; }
-
-  // The log operations on list 1007.
-  void ClearLog() override;
-  void AppendLog(const std::string& text) override;
+  // Runs the panel modally, then its destroy handler.
+  INT_PTR DoModal();
 
  protected:
   bool OnInitDialog() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   bool PreTranslateMessage(MSG& message) override;
-  void OnDestroy() override;
   void OnIdle() override;
+  void OnDestroy() override;
 
  private:
   HBRUSH OnCtlColor(HDC dc, HWND control);
   void OnPaintMinimized();
-  void OnExitToDesktop();
-  void OnPowerOff();
 
-  // DownloadHost
-  std::string CodeFieldText(CodeKind kind) override;
-  BoxResult MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
-  std::uint32_t StartTimer(std::uint32_t id, std::uint32_t periodMs) override;
-  void StopTimer(std::uint32_t timerId) override;
-  void EnableControl(ControlId control, bool enable) override;
-  void SetFocus(ControlId control) override;
+  // PanelView
+  void CreatePanelFont(const PanelFont& font) override;
+  void DeleteFonts() override;
+  void SetIcons() override;
+  TouchField& CodeField(CodeKind kind) override;
+  std::string GetText(int id) override;
+  void SetText(int id, const std::string& text) override;
+  void EnableControl(int id, bool enable) override;
+  void SetFocus(int id) override;
+  BoxResult ShowBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
+  void KillTimer(std::uint32_t id) override;
+  void ResetLog() override;
+  int LogCount() override;
+  void InsertLogLine(int index, const std::string& line) override;
+  void SetLogTopIndex(int index) override;
+  void EndDialog(int result) override { CWin32Dialog::EndDialog(result); }
 
-  LastCodes m_codes;
-  platform::ProcessControl& m_processes;
-  CDownloadProcedure m_download;
-  std::optional<platform::FineTimerResolution> m_fineTimer;
   HICON m_hIcon = nullptr;
   HICON m_hSmallIcon = nullptr;
   HFONT m_hCodeFont = nullptr;
   HFONT m_hLabelFont = nullptr;
   CTouchEdit m_editCartonCode;
   CTouchEdit m_editLeafletCode;
+  PanelModel m_model;  // the download's state, step and serial port among the panel's rules
   bool m_exitAfterFirstFrame = false;
 };
 

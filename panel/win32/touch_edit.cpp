@@ -1,9 +1,5 @@
 #include "panel/win32/touch_edit.h"
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "panel/win32/keyboard_dlg.h"
 #include "panel/win32/win32_text.h"
 
@@ -20,8 +16,6 @@ CTouchEdit::~CTouchEdit() {
     SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_editProc));
     RemovePropW(m_hWnd, kOwnerProperty);
   }
-  if (m_format.m_nKind == TE_TEXT)
-    delete[] TextBuffer();
 }
 
 bool CTouchEdit::SubclassDlgItem(int id, HWND dialog) {
@@ -32,100 +26,6 @@ bool CTouchEdit::SubclassDlgItem(int id, HWND dialog) {
   m_editProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
   return m_editProc != nullptr;
-}
-
-bool CTouchEdit::ReadValue() {
-  const std::string text = WindowText(m_hWnd);
-  if (m_format.m_nKind == TE_TEXT) {
-    if (TextBuffer() == nullptr)
-      return false;
-    // A longer text (codes from the settings file are not checked) is cut to the buffer.
-    StrCopyN(TextBuffer(), text.c_str(), kTouchTextBufferSize);
-    return true;
-  }
-  return ParseNumber(text.c_str(), m_format, m_value);
-}
-
-bool CTouchEdit::ShowValue() {
-  if (m_format.m_nKind == TE_TEXT) {
-    if (TextBuffer() == nullptr)
-      return false;
-    SetWindowTextCp1252(m_hWnd, TextBuffer());
-    return true;
-  }
-  const int width = std::max(m_format.m_nMaxLen, 0);
-  std::vector<char> scratch(static_cast<std::size_t>(width) + 1, '\0');
-  if (!FormatNumber(m_value, m_format, scratch.data(), width))
-    return false;
-  SetWindowTextCp1252(m_hWnd, scratch.data());
-  return true;
-}
-
-bool CTouchEdit::FormatNumber(TouchValue value, const TouchFormat& format, char* buffer,
-                              int width) {
-  const int radix = format.m_nRadix;
-  const int decimals = format.m_nDecimals;
-  const char fill = format.m_cFill;
-  switch (format.m_nKind) {
-    case TE_SHORT:
-      ShortToStr(static_cast<std::int16_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_LONG:
-      LongToStr(static_cast<std::int32_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_BYTE:
-      ByteToStr(static_cast<std::uint8_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_WORD:
-      WordToStr(static_cast<std::uint16_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    case TE_DWORD:
-      DwordToStr(static_cast<std::uint32_t>(value), buffer, width, radix, decimals, fill);
-      return true;
-    default:
-      return false;
-  }
-}
-
-// A number is kept in the low bits of the value, the bits above it clear.
-bool CTouchEdit::ParseNumber(const char* text, const TouchFormat& format, TouchValue& value) {
-  const int radix = format.m_nRadix;
-  const int decimals = format.m_nDecimals;
-  const char fill = format.m_cFill;
-  switch (format.m_nKind) {
-    case TE_SHORT: {
-      std::int16_t number = 0;
-      StrToShort(number, text, radix, decimals, fill);
-      value = static_cast<std::uint16_t>(number);
-      return true;
-    }
-    case TE_LONG: {
-      std::int32_t number = 0;
-      StrToLong(number, text, radix, decimals, fill);
-      value = static_cast<std::uint32_t>(number);
-      return true;
-    }
-    case TE_BYTE: {
-      std::uint8_t number = 0;
-      StrToByte(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    case TE_WORD: {
-      std::uint16_t number = 0;
-      StrToWord(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    case TE_DWORD: {
-      std::uint32_t number = 0;
-      StrToDword(number, text, radix, decimals, fill);
-      value = number;
-      return true;
-    }
-    default:
-      return false;
-  }
 }
 
 LRESULT CALLBACK CTouchEdit::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -175,11 +75,14 @@ LRESULT CTouchEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CTouchEdit::OnLButtonDown() {
-  if (!m_bKeyboard || !ReadValue())
+  if (!m_bKeyboard || !ReadValue(WindowText(m_hWnd)))
     return;
   CKeyboardDlg keyboard(&m_value, &m_format);
-  if (keyboard.DoModal(GetParent(m_hWnd)) == IDOK)
-    ShowValue();
+  if (keyboard.DoModal(GetParent(m_hWnd)) != kDialogOk)
+    return;
+  std::string text;
+  if (ShowValue(text))
+    SetWindowTextCp1252(m_hWnd, text);
 }
 
 }  // namespace panel::win32

@@ -1,7 +1,9 @@
-// The system journal, where a station keeps the history of what it did. An entry is a list of
+// The system journal, where a station keeps the history of what it did: the sinks of the load
+// record, whose fields are made above them (scanner/journal_fields.h). An entry is a list of
 // "NAME=value" fields: MESSAGE, PRIORITY and SYSLOG_IDENTIFIER as every program writes them, and
-// any of the program's own. One backend per system, chosen by CMake: systemd's journal on Linux
-// (systemd_journal.cpp).
+// any of the program's own. One sink per system, chosen by CMake (CODEPANEL_JOURNAL_SINK):
+// systemd's journal on Linux (systemd_journal.cpp), the Application event log on Windows
+// (win32_event_log.cpp), or none (no_system_journal.cpp).
 //
 //   Journal         sends one entry; false with the cause when the journal cannot be reached
 //   SystemJournal   this machine's journal

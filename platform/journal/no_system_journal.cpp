@@ -1,6 +1,6 @@
-// The system journal on Windows: there is none that keeps entries of this kind, so every entry
-// is refused with that cause, and codeload says once that the journal cannot be reached instead
-// of dropping the record without a word. An event-log backend would take this file's place.
+// No system journal: a build for a system with neither systemd's journal nor an event log
+// (CODEPANEL_JOURNAL_SINK=none). Every entry is refused with that cause, so that --journal says
+// once that the journal cannot be reached instead of dropping the record without a word.
 #include "platform/journal/journal.h"
 
 namespace platform {
@@ -10,7 +10,7 @@ namespace {
 class NoSystemJournal final : public Journal {
  public:
   bool Send(const std::vector<std::string>&, std::string& cause) override {
-    cause = "no system journal on Windows";
+    cause = "no system journal in this build";
     return false;
   }
 };

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "panel/panel_dlg.h"
+#include "panel/qt/panel_dlg.h"
 #include "platform/clock/clock.h"
 #include "platform/dialog/qt_text.h"
 #include "platform/serial/fake_serial.h"

@@ -1,4 +1,4 @@
-#include "panel/keyboard_dlg.h"
+#include "panel/qt/keyboard_dlg.h"
 
 #include <gtest/gtest.h>
 

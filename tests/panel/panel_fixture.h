@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/panel_dlg.h"
+#include "panel/qt/panel_dlg.h"
 #include "platform/clock/clock.h"
 #include "platform/serial/fake_serial.h"
 #include "tests/support/modal_driver.h"

@@ -1,4 +1,4 @@
-#include "panel/touch_edit.h"
+#include "panel/qt/touch_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "panel/keyboard_dlg.h"
+#include "panel/qt/keyboard_dlg.h"
 #include "platform/dialog/qt_text.h"
 #include "tests/support/modal_driver.h"
 

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "platform/journal/journal.h"
-#include "platform/journal/journal_fields.h"
 #include "platform/journal/user_name.h"
+#include "scanner/journal_fields.h"
 #include "tests/support/journal_reader.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST(SystemdJournal, AnEntrySentIsReadBackWithEveryField) {
       false,
       2530};
   const std::string user = platform::EffectiveUserName();
-  const std::vector<std::string> fields = platform::JournalFields(record, "/dev/ttyUSB1", user);
+  const std::vector<std::string> fields = JournalFields(record, "/dev/ttyUSB1", user);
   std::string cause;
   ASSERT_TRUE(platform::SystemJournal().Send(fields, cause)) << cause;
 

@@ -12,3 +12,9 @@ target_link_libraries(win32_dialog_create_test PRIVATE GTest::gtest GTest::gtest
 codepanel_warnings(win32_dialog_create_test)
 gtest_discover_tests(win32_dialog_create_test DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
                      PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+# The event-log sink of the load record, through a recording stand-in for the three system calls:
+# wine keeps no event log.
+if(CODEPANEL_JOURNAL_SINK STREQUAL "eventlog")
+  codepanel_test(event_log_test ${CMAKE_CURRENT_LIST_DIR}/win32_event_log_test.cpp)
+  target_link_libraries(event_log_test PRIVATE codepanel_platform_journal codepanel_scanner)
+endif()

@@ -26,7 +26,7 @@ TEST(CodeloadWindows, HelpTellsTheWindowsDefaultsAndInterruptions) {
        {"usage: codeload", "--port COMn=NAME", R"(\\.\COM7)",
         "denote\n                    themselves: COM1..COM4", "Ctrl-C and Ctrl-Break wait",
         "130 Ctrl-C", "149 Ctrl-Break", "0 code loaded", "1 download failed", "2 usage error",
-        "3 download not confirmed", "Windows keeps no system journal", "\u00A3"}) {
+        "3 download not confirmed", "Application event log", "\u00A3"}) {
     EXPECT_NE(help.find(part), std::string::npos) << part;
   }
   for (const char* posixOnly : {"/dev/ttyS", "SIGHUP", "SIGPIPE", "/etc/codepanel"})

@@ -114,8 +114,18 @@ drive() {
   fi
   return $status
 }
-# The panel has ended by itself with status $1.
+# The panel ends by itself, within 30 s, with status $1.
 panel_ended() {
+  local _
+  for _ in $(seq 300); do
+    kill -0 "$panel_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$panel_pid" 2>/dev/null; then
+    fail "codepanel.exe did not end"
+    stop_panel
+    return
+  fi
   wait "$panel_pid"
   local status=$?
   panel_pid=

@@ -1,6 +1,6 @@
 // codeload's --help on Windows: COM names that denote themselves, a ports file only when one is
-// named (or built in), Ctrl-C, Ctrl-Break and the console's closing instead of signals, and no
-// system journal.
+// named (or built in), Ctrl-C, Ctrl-Break and the console's closing instead of signals, and the
+// Application event log as the system journal.
 #include <string>
 
 #include "platform/serial/port_file.h"
@@ -43,8 +43,8 @@ std::string MakeHelpText() {
          "                    machine; then exit 0\n"
          "  --yes             confirm the download without asking; otherwise the question\n"
          "                    is asked on the console, and with no console the answer is No\n"
-         "  --journal         Windows keeps no system journal for this: codeload says so once\n"
-         "                    on standard error, and the download goes on\n"
+         "  --journal         record the download in the Application event log (source\n"
+         "                    codepanel) once it has ended\n"
          "  --help            this text\n"
          "  --                end of options, for a CODE that begins with '-'\n"
          "\n"

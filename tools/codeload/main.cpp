@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "platform/clock/clock.h"
-#include "platform/journal/journal_recorder.h"
 #include "platform/journal/user_name.h"
 #include "platform/serial/named_serial_devices.h"
 #include "platform/serial/port_file.h"
 #include "scanner/download_procedure.h"
+#include "scanner/journal_recorder.h"
 #include "tools/codeload/command_line.h"
 #include "tools/codeload/descriptor_output.h"
 #include "tools/codeload/guarded_exchange.h"
@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
       devices, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
   platform::SystemClock clock;
   codeload::TerminalHost host(clock, request.kind, request.code, ConfirmationFor(request));
-  std::optional<platform::JournalRecorder> journal;
+  std::optional<JournalRecorder> journal;
   if (request.journal) {
     journal.emplace(
         platform::SystemJournal(),

@@ -1,17 +1,14 @@
-// The journal entry of a download record, field by field, and the recorder that sends it: the
-// device and user it names, and a journal that cannot be reached told once.
-#include "platform/journal/journal_fields.h"
+// The load record's fields, made once for every journal sink, and the recorder that sends them:
+// the device and user it names, and a journal that cannot be reached told once.
+#include "scanner/journal_fields.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/journal/journal_recorder.h"
 #include "platform/journal/recording_journal.h"
-#include "platform/journal/user_name.h"
+#include "scanner/journal_recorder.h"
 
 namespace {
 
@@ -70,7 +67,7 @@ TEST(JournalFields, EveryFieldOfTheEntryAsTheInspectorReadsIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(platform::JournalFields(c.record, c.device, c.user), c.fields);
+    EXPECT_EQ(JournalFields(c.record, c.device, c.user), c.fields);
   }
 }
 
@@ -78,7 +75,7 @@ TEST(JournalRecorder, SendsOneEntryARecordAndTellsAnUnreachableJournalOnce) {
   platform::RecordingJournal journal;
   std::vector<std::string> askedFor;
   std::vector<std::string> said;
-  platform::JournalRecorder recorder(
+  JournalRecorder recorder(
       journal,
       [&](const std::string& port) {
         askedFor.push_back(port);
@@ -90,7 +87,7 @@ TEST(JournalRecorder, SendsOneEntryARecordAndTellsAnUnreachableJournalOnce) {
   recorder.Record(leaflet);
   ASSERT_EQ(journal.entries.size(), 1u);
   EXPECT_EQ(askedFor, std::vector<std::string>{"COM2"});
-  EXPECT_EQ(journal.entries[0], platform::JournalFields(leaflet, "/dev/ttyUSB1", "ops"));
+  EXPECT_EQ(journal.entries[0], JournalFields(leaflet, "/dev/ttyUSB1", "ops"));
   EXPECT_EQ(
       journal.entries[0][0],
       "MESSAGE=leaflet code \"L1\" loaded into COM2 (/dev/ttyUSB1) by ops in 1500 ms: " + kLoaded);
@@ -112,38 +109,6 @@ TEST(JournalRecorder, SendsOneEntryARecordAndTellsAnUnreachableJournalOnce) {
   EXPECT_EQ(journal.entries[1][5], "CODEPANEL_PORT=COM1");
   EXPECT_EQ(journal.entries[1][6], "CODEPANEL_DEVICE=/dev/ttyS0");
   EXPECT_EQ(said.size(), 1u);
-}
-
-// The name the effective user has in the password database, or its number; the environment's
-// USER and LOGNAME are left as a login set them.
-TEST(EffectiveUserName, NamesTheUserTheProgramRunsAs) {
-  if (::geteuid() != 0)
-    GTEST_SKIP() << "changing the effective user needs root";
-  EXPECT_EQ(platform::EffectiveUserName(), "root");
-  const struct {
-    uid_t uid;
-    const char* name;
-  } cases[] = {{65534, "nobody"}, {54321, "54321"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::close(pipeEnds[0]);
-      const std::string name = ::seteuid(c.uid) == 0 ? platform::EffectiveUserName() : "?";
-      (void)!::write(pipeEnds[1], name.data(), name.size());
-      ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    char buffer[64];
-    const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0), c.name);
-  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "panel/message_box.h"
+#include "panel/qt/message_box.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,12 +1,10 @@
-#include "platform/journal/journal_fields.h"
+#include "scanner/journal_fields.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "platform/text/cp1252.h"
 #include "scanner/comm_log.h"
-
-namespace platform {
 
 namespace {
 
@@ -15,12 +13,12 @@ constexpr int kPriorityError = 3;
 constexpr int kPriorityInfo = 6;
 
 std::string LogForm(const std::string& code) {
-  return Cp1252ToUtf8(RenderBytes(reinterpret_cast<const std::uint8_t*>(code.c_str())));
+  return platform::Cp1252ToUtf8(RenderBytes(reinterpret_cast<const std::uint8_t*>(code.c_str())));
 }
 
 std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
-  return Cp1252ToUtf8(text);
+  return platform::Cp1252ToUtf8(text);
 }
 
 }  // namespace
@@ -52,5 +50,3 @@ std::vector<std::string> JournalFields(const DownloadRecord& record, const std::
       "CODEPANEL_USER=" + user,
   };
 }
-
-}  // namespace platform

@@ -1,8 +1,6 @@
-#include "platform/journal/journal_recorder.h"
+#include "scanner/journal_recorder.h"
 
-#include "platform/journal/journal_fields.h"
-
-namespace platform {
+#include "scanner/journal_fields.h"
 
 void JournalRecorder::Record(const DownloadRecord& record) {
   std::string cause;
@@ -13,5 +11,3 @@ void JournalRecorder::Record(const DownloadRecord& record) {
   m_bFailureTold = true;
   m_say(m_program + ": cannot write to the system journal: " + cause);
 }
-
-}  // namespace platform

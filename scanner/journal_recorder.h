@@ -1,6 +1,7 @@
-// JournalRecorder: writes each download record to the system journal as one entry (see
-// journal_fields.h). The device a port name denoted and the user come from the program that
-// runs the download. A journal that cannot be reached is told once, as one line for standard
+// JournalRecorder: writes each download record to the system journal as one entry: the record's
+// fields made here (journal_fields.h), sent to whichever sink the system has
+// (platform/journal/journal.h). The device a port name denoted and the user come from the program
+// that runs the download. A journal that cannot be reached is told once, as one line for standard
 // error, "<program>: cannot write to the system journal: <cause>"; later records are still
 // offered to it, quietly. The download itself never learns of it.
 //
@@ -13,15 +14,13 @@
 #include "platform/journal/journal.h"
 #include "scanner/download_record.h"
 
-namespace platform {
-
 class JournalRecorder final : public DownloadRecorder {
  public:
   using DevicePathOf = std::function<std::string(const std::string& port)>;
   using Say = std::function<void(const std::string& line)>;
 
-  JournalRecorder(Journal& journal, DevicePathOf devicePath, std::string user, std::string program,
-                  Say say)
+  JournalRecorder(platform::Journal& journal, DevicePathOf devicePath, std::string user,
+                  std::string program, Say say)
       : m_journal(journal),
         m_devicePath(std::move(devicePath)),
         m_user(std::move(user)),
@@ -31,12 +30,10 @@ class JournalRecorder final : public DownloadRecorder {
   void Record(const DownloadRecord& record) override;
 
  private:
-  Journal& m_journal;
+  platform::Journal& m_journal;
   DevicePathOf m_devicePath;
   std::string m_user;
   std::string m_program;
   Say m_say;
   bool m_bFailureTold = false;
 };
-
-}  // namespace platform
