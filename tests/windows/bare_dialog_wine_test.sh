@@ -33,6 +33,7 @@ clean_up() {
   rm -rf "$work"
 }
 trap clean_up EXIT
+trap "exit 1" INT TERM
 
 wine "$bare" >"$work/bare.out" 2>"$work/bare.err" &
 bare_pid=$!

@@ -34,6 +34,7 @@ clean_up() {
   rm -rf "$installed"
 }
 trap clean_up EXIT
+trap "exit 1" INT TERM
 
 failed=0
 check() {

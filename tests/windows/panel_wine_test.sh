@@ -56,6 +56,7 @@ clean_up() {
   rm -rf "$work"
 }
 trap clean_up EXIT
+trap "exit 1" INT TERM
 wine_map_port COM1 "$work/com1"
 wine_map_port COM2 "$work/com2"
 wine_display_start || exit 1
@@ -236,9 +237,11 @@ click panel 1001
 box ask panel
 box-text ask "Confermi invio codice di confronto letteratura 'LEAFLET-0123456789-abcdefghijka' allo scanner ?"
 click ask 6
+gone ask
 box done panel
 box-text done "$completed"
 click done 1
+gone done
 lines panel 1007 44
 line panel 1007 1 "Invio codice controllo letteratura..."
 click panel 1010
@@ -258,6 +261,7 @@ dialog panel 1007
 click panel 1000
 box ask panel
 click ask 6
+gone ask
 box err panel
 box-text err "Impossibile aprire dispositivo di comunicazione seriale!\n$cancelled"
 click err 1
@@ -268,6 +272,7 @@ lines panel 1007 4
 click panel 1001
 box ask2 panel
 click ask2 6
+gone ask2
 box err2 panel
 box-text err2 "Timeout risposta da scanner!\n$cancelled"
 click err2 1
@@ -351,7 +356,7 @@ focus-not-on panel 1003
 SCRIPT
 end
 
-begin "Spegni in the dry run" 'A' 'B'
+begin "Spegni in the dry run, then Esci" 'A' 'B'
 drive <<SCRIPT
 dialog panel 1007
 click panel 1011
@@ -364,7 +369,15 @@ click panel 1011
 box off2 panel
 click off2 1
 gone off2
+no-box panel
+click panel 1010
+box exit panel
+click exit 1
+gone panel
 SCRIPT
+panel_ended 0
+grep -qF "codepanel --no-power-off: would request a forced power-off" "$work/panel.out" \
+  "$work/panel.err" || fail "the dry run did not tell the power-off it would request"
 end
 
 echo "$passed passed, $failed failed"
