@@ -6,7 +6,7 @@
 # Usage: tests/windows/bare_dialog_wine_test.sh WINDOWS_BUILD
 # Exit status: 0 passed, 1 failed, 77 skipped (the line before says why).
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 
 [ $# -eq 1 ] || { echo "usage: $0 WINDOWS_BUILD" >&2; exit 2; }
 win_build=$(cd "$1" 2>/dev/null && pwd) || { echo "SKIP: no Windows build folder $1"; exit 77; }

@@ -9,7 +9,7 @@
 # Usage: tests/windows/panel_wine_test.sh WINDOWS_BUILD LINUX_BUILD
 # Exit status: 0 all cases passed, 1 a case failed, 77 skipped (the line before says why).
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 
 [ $# -eq 2 ] || { echo "usage: $0 WINDOWS_BUILD LINUX_BUILD" >&2; exit 2; }
 win_build=$(cd "$1" 2>/dev/null && pwd) || { echo "SKIP: no Windows build folder $1"; exit 77; }
@@ -103,6 +103,7 @@ begin() {
   rm -rf "$work/station"
   mkdir "$work/station"
   cp "$panel" "$work/station/codepanel.exe"
+  # shellcheck disable=SC2059  # the codes are printf escapes
   printf "[SETTING]\r\nLAST_CODE=$2\r\nLAST_AIC_CODE=$3\r\n" >"$work/station/config.dat"
   wine "$work/station/codepanel.exe" --no-power-off >"$work/panel.out" 2>"$work/panel.err" &
   panel_pid=$!
@@ -150,6 +151,7 @@ end() {
   rm -f "$work"/com?.sim
 }
 config_is() {
+  # shellcheck disable=SC2059  # printf escapes, as for begin
   cmp -s "$work/station/config.dat" <(printf "$1") ||
     fail "config.dat holds $(od -c "$work/station/config.dat" | head -3 | tr -s ' ')"
 }
