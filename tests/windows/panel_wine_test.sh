@@ -19,6 +19,7 @@ driver=$win_build/tests/windows/dialog-driver.exe
 sim=$linux_build/tools/scanner_sim/scanner-sim
 command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+command -v xprop >/dev/null || { echo "SKIP: xprop (x11-utils) is not installed"; exit 77; }
 for program in "$panel" "$driver" "$sim"; do
   [ -f "$program" ] || { echo "SKIP: $program has not been built"; exit 77; }
 done
@@ -160,12 +161,21 @@ completed="Procedura di scaricamento codice terminata correttamente."
 cancelled="La procedura di invio codice sarà annullata!"
 six="1003 1004 1000 1001 1010 1011"
 
-begin "layout, caption, fonts' colours, Return and Escape inert, Esci writes config.dat" \
+begin "layout, caption, icon, colours, Return and Escape inert, Esci writes config.dat" \
   'AST-\xa31' 'LET 2'
 drive <<SCRIPT
 dialog panel 1007
 layout panel 102
 caption panel codepanel
+SCRIPT
+# The icon as the desktop gets it: wine hands the large and small icons set through WM_SETICON
+# to the X window (another process's WM_GETICON answers nothing under wine).
+window=$(xwininfo -display "$DISPLAY" -root -tree | awk '$2 == "\"codepanel\":" { print $1; exit }')
+icons=$(xprop -display "$DISPLAY" -id "${window:-0}" _NET_WM_ICON 2>/dev/null | grep -o 'Icon ([0-9]* x [0-9]*)')
+[ "$icons" = "$(printf 'Icon (32 x 32)\nIcon (16 x 16)')" ] ||
+  fail "the panel's window shows icons '$icons', not 32x32 and 16x16"
+drive <<SCRIPT
+dialog panel 1007
 text panel 1003 AST-£1
 text panel 1004 "LET 2"
 text panel 1008 "rev. 1,0,0,3"

@@ -36,7 +36,6 @@
 //   pixel NAME ID X Y RRGGBB     the screen shows colour RRGGBB at X,Y of control ID's client
 //   colour-in NAME ID RRGGBB     some pixel of control ID's client area has colour RRGGBB
 //   gone NAME                    the window has been destroyed
-//   icon NAME                    the window has a big and a small icon (WM_GETICON)
 #include <windows.h>
 
 #include <cstdio>
@@ -237,8 +236,6 @@ class Driver {
       return need(4) && Control(w[1], w[2]) && ColourIn(Control(w[1], w[2]), ParseColour(w[3]));
     if (op == "gone")
       return need(2) && Gone(w[1]);
-    if (op == "icon")
-      return need(2) && Window(w[1]) && Icon(Window(w[1]));
     m_why = "unknown command";
     return false;
   }
@@ -530,22 +527,6 @@ class Driver {
     if (WaitFor([&] { return !IsWindow(window); }))
       return true;
     m_why = "still there";
-    return false;
-  }
-
-  // Both sizes, as the panel sets them through WM_SETICON.
-  bool Icon(HWND window) {
-    DWORD_PTR bigIcon = 0;
-    DWORD_PTR smallIcon = 0;
-    if (WaitFor([&] {
-          SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &bigIcon);
-          SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 5000,
-                              &smallIcon);
-          return bigIcon != 0 && smallIcon != 0;
-        }))
-      return true;
-    m_why = std::string("no ") + (bigIcon ? "small" : "big") + " icon (" +
-            std::to_string(GetLastError()) + ")";
     return false;
   }
 
