@@ -26,12 +26,15 @@ target="C:\\$folder_name"
 installed=$WINEPREFIX/drive_c/$folder_name
 user_dir=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 start_menu="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+# Windows spells it Startup, wine StartUp: the same folder to the system, which ignores case.
+startup=$(find "$start_menu" -maxdepth 1 -iname startup | head -1)
+work=$(mktemp -d)
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\codepanel'
 # shellcheck disable=SC2317  # called by the trap
 clean_up() {
   wineserver -k 2>/dev/null
   wine_display_stop
-  rm -rf "$installed"
+  rm -rf "$installed" "$work"
 }
 trap clean_up EXIT
 trap "exit 1" INT TERM
@@ -56,6 +59,12 @@ eventually() {
   done
   return 1
 }
+# The shortcut's strings are UTF-16: without their NUL bytes they read as text.
+shortcut_runs_panel_journal() {
+  local text
+  text=$(tr -d '\0' <"$startup/codepanel.lnk")
+  [[ $text == *"$folder_name\codepanel.exe"* && $text == *--journal* ]]
+}
 has_panel() { [ -f "$installed/codepanel.exe" ]; }
 absent() { [ ! -e "$1" ]; }
 only_config_left() { [ "$(ls -A "$installed" 2>/dev/null)" = config.dat ]; }
@@ -77,9 +86,8 @@ check "uninstall entry's quiet command" \
 if [ -f "$win_build/panel/win32/codepanel.exe" ]; then
   check "codepanel.exe installed" cmp -s "$installed/codepanel.exe" "$win_build/panel/win32/codepanel.exe"
   check "Start menu entry for the panel" [ -f "$start_menu/codepanel/codepanel.lnk" ]
-  check "Start-up entry for the panel" [ -f "$start_menu/Startup/codepanel.lnk" ]
-  check "Start-up entry starts the installed panel with --journal" \
-    grep -qa "codepanel.exe" "$start_menu/Startup/codepanel.lnk"
+  check "Start-up entry for the panel" [ -f "$startup/codepanel.lnk" ]
+  check "Start-up entry starts the installed panel with --journal" shortcut_runs_panel_journal
 fi
 
 help=$(wine "$installed/codeload.exe" --help 2>&1)
@@ -89,12 +97,15 @@ if has_panel; then
   # The installed panel opens, and "Esci" writes config.dat beside it.
   wine "$installed/codepanel.exe" --no-power-off >/dev/null 2>&1 &
   panel_pid=$!
-  wine "$driver" >"$win_build/installer-driver.out" 2>&1 <<'SCRIPT'
+  wine "$driver" >"$work/driver.out" 2>&1 <<'SCRIPT'
 dialog panel 1007
 click panel 1010
+box exit panel
+click exit 1
 gone panel
 SCRIPT
   check "installed codepanel.exe opens and closes on Esci" [ $? -eq 0 ]
+  kill "$panel_pid" 2>/dev/null  # only if the driver could not close it
   wait "$panel_pid"
   check "installed codepanel.exe wrote config.dat beside itself" [ -f "$installed/config.dat" ]
 else
@@ -110,6 +121,6 @@ check "silent uninstall leaves only config.dat" eventually only_config_left
 check "config.dat kept unchanged" cmp -s "$installed/config.dat" "$installed.config.before"
 rm -f "$installed.config.before"
 check "Start menu folder removed" eventually absent "$start_menu/codepanel"
-check "Start-up entry removed" absent "$start_menu/Startup/codepanel.lnk"
+check "Start-up entry removed" absent "$startup/codepanel.lnk"
 check "uninstall entry removed" eventually eval '! wine reg query "$uninstall_key" >/dev/null 2>&1'
 exit "$failed"
