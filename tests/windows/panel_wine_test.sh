@@ -157,6 +157,8 @@ config_is() {
     fail "config.dat holds $(od -c "$work/station/config.dat" | head -3 | tr -s ' ')"
 }
 
+# A download's finish step enables the six controls on a tick of its own, which on a busy machine
+# may come after its box has closed: a case waits for a control to be enabled before clicking it.
 completed="Procedura di scaricamento codice terminata correttamente."
 cancelled="La procedura di invio codice sarà annullata!"
 six="1003 1004 1000 1001 1010 1011"
@@ -256,6 +258,7 @@ click done 1
 gone done
 lines panel 1007 44
 line panel 1007 1 "Invio codice controllo letteratura..."
+enabled panel 1010 yes
 click panel 1010
 box exit panel
 click exit 1
@@ -281,6 +284,7 @@ gone err
 line panel 1007 2 "--> ERRORE: Impossibile aprire dispositivo di comunicazione seriale!"
 line panel 1007 3 "Procedura di scaricamento codice NON completata !"
 lines panel 1007 4
+enabled panel 1001 yes
 click panel 1001
 box ask2 panel
 click ask2 6

@@ -36,6 +36,8 @@
 //   pixel NAME ID X Y RRGGBB     the screen shows colour RRGGBB at X,Y of control ID's client
 //   colour-in NAME ID RRGGBB     some pixel of control ID's client area has colour RRGGBB
 //   gone NAME                    the window has been destroyed
+//   mark                         starts a stopwatch (for benchmarks)
+//   elapsed                      prints "elapsed: MS" since the mark
 #include <windows.h>
 
 #include <cstdio>
@@ -236,6 +238,14 @@ class Driver {
       return need(4) && Control(w[1], w[2]) && ColourIn(Control(w[1], w[2]), ParseColour(w[3]));
     if (op == "gone")
       return need(2) && Gone(w[1]);
+    if (op == "mark") {
+      m_mark = GetTickCount64();
+      return true;
+    }
+    if (op == "elapsed") {
+      std::printf("elapsed: %llu\n", static_cast<unsigned long long>(GetTickCount64() - m_mark));
+      return true;
+    }
     m_why = "unknown command";
     return false;
   }
@@ -531,6 +541,7 @@ class Driver {
   }
 
   std::string m_why;
+  ULONGLONG m_mark = 0;
 };
 
 }  // namespace
