@@ -31,8 +31,11 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian groff-base man-db desktop-file-utils sys
 
 # The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
 # run the tests (wine64 for 64-bit programs), python3 to give codeload.exe a terminal for its
-# console in the end-to-end test.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest cmake make wine wine64 python3)
+# console in the end-to-end test, Xvfb for a private display on which the dialogs run (x11-utils
+# to read the panel's icon off its X window), wine's own fonts (fonts-wine) for the dialog font's
+# metrics, and NSIS to build the station installer.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest cmake make wine wine64 python3 xvfb
+  x11-utils fonts-wine nsis)
 
 # The fuzz targets: clang-14 and its libFuzzer runtime (libclang_rt.fuzzer), which Debian 12 ships
 # in libclang-rt-14-dev; cmake and make come with BUILD_PACKAGES.
