@@ -17,6 +17,14 @@ import time
 from screen import Picture
 
 
+def end_with_parent():
+    """For Popen's preexec_fn: the child gets SIGTERM when the driver dies, however it dies,
+    so that no QEMU or simulator outlives a run."""
+    import ctypes
+    import signal
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 class WaitTimeout(Exception):
     pass
 
@@ -174,7 +182,7 @@ class Machine:
         self.boot_started = time.monotonic()
         self.process = subprocess.Popen(cmd, stdin=subprocess.DEVNULL,
                                         stdout=open(os.path.join(self.run, "qemu.log"), "ab"),
-                                        stderr=subprocess.STDOUT)
+                                        stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
         retry("QEMU's sockets", lambda: all(
             os.path.exists(os.path.join(self.run, n)) for n in ("qmp.sock", "console.sock")) or
             self._exited(), 30)
