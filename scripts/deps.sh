@@ -29,6 +29,10 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libgmock-dev qt6-base-dev
 PACKAGE_PACKAGES=(dpkg-dev file lintian groff-base man-db desktop-file-utils systemd cage xwayland
                   qt6-wayland grim xvfb x11-utils xdotool imagemagick debootstrap)
 
+# The booted station (scripts/test-station): QEMU and its image tool, debootstrap and mkfs.ext4
+# for the machine's disk, systemd-journal-remote for the plant's collector, python3 for the driver.
+STATION_PACKAGES=(qemu-system-x86 qemu-utils debootstrap e2fsprogs systemd-journal-remote python3)
+
 # The Windows build: mingw-w64 with posix threads, GoogleTest's sources to build with it, wine to
 # run the tests (wine64 for 64-bit programs), python3 to give codeload.exe a terminal for its
 # console in the end-to-end test, Xvfb for a private display on which the dialogs run (x11-utils
