@@ -149,8 +149,9 @@ class Machine:
                         os.path.join(image_folder, "disk.raw"), self.overlay], check=True)
 
     # -- power ---------------------------------------------------------------------------------
-    def start(self, kernel_arguments=""):
-        """Powers the machine on (a cold start: a new QEMU on the same disk)."""
+    def start(self, kernel_arguments="", screen=(1280, 800)):
+        """Powers the machine on (a cold start: a new QEMU on the same disk) with a screen of
+        `screen` pixels, the mode the virtual GPU offers the guest."""
         assert self.process is None
         for name in ("qmp.sock", "qga.sock", "console.sock"):
             path = os.path.join(self.run, name)
@@ -167,7 +168,8 @@ class Machine:
                "-initrd", os.path.join(self.image, "initrd.img"),
                "-append", f"root=/dev/vda rw console=ttyS0,115200 quiet {kernel_arguments}",
                "-drive", f"file={self.overlay},if=virtio,format=qcow2,cache=unsafe",
-               "-vga", "none", "-device", "virtio-gpu-pci", "-display", "none",
+               "-vga", "none", "-device", f"virtio-gpu-pci,xres={screen[0]},yres={screen[1]}",
+               "-display", "none",
                "-device", "virtio-tablet-pci", "-device", "virtio-keyboard-pci",
                "-qmp", f"unix:{self.run}/qmp.sock,server=on,wait=off",
                "-chardev", f"socket,id=qga,path={self.run}/qga.sock,server=on,wait=off",
