@@ -20,13 +20,11 @@
 // A value is put in double quotes exactly when the reader would otherwise change it (a blank at
 // either end, or the same quote at both ends), so every storable value reads back unchanged.
 //
-// Each system has its backend, chosen by CMake. On Linux (posix_profile_file.h) the file is read
-// and edited as above, with byte-order marks handled as Windows handles them, and replaced
-// atomically. On Windows (win32_profile_file.cpp) the system's own GetPrivateProfileStringA and
-// WritePrivateProfileStringA read and write it, and rewrite the whole file in their own layout
-// (win32_profile_file.cpp says how it differs). The names and values this interface accepts, the
-// quotes it adds and the bytes of a file it creates are the same on both. Callers pass a full
-// path: Windows looks for a bare file name in its own folder.
+// Each system has its backend, chosen by CMake; both read and edit the file's bytes as above
+// (profile_document.h), with byte-order marks handled as Windows handles them, so the bytes of a
+// file either one writes are the same, whatever the system's code page. On Linux
+// (posix_profile_file.h) the file is replaced atomically; on Windows (win32_profile_file.cpp) a
+// flushed copy is moved over it. Callers pass a full path.
 //
 //   GetProfileString    a value, or the default when the file, section or key is missing
 //   WriteProfileString  sets a value; false (file untouched) when it cannot be stored or written,

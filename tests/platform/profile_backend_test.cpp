@@ -1,5 +1,6 @@
 // The settings file's interface on this system's backend: the same cases run against the Linux
-// reader and writer and, in the Windows build under wine, against the system's own profile calls.
+// backend and, in the Windows build under wine, against the Windows one, there also on a system
+// whose code page is not Windows-1252.
 // The bytes a write leaves are compared with what the other system's backend writes, so that a
 // config.dat either one wrote reads the same on the other.
 #include <gtest/gtest.h>

@@ -106,7 +106,8 @@ begin() {
   cp "$panel" "$work/station/codepanel.exe"
   # shellcheck disable=SC2059  # the codes are printf escapes
   printf "[SETTING]\r\nLAST_CODE=$2\r\nLAST_AIC_CODE=$3\r\n" >"$work/station/config.dat"
-  wine "$work/station/codepanel.exe" --no-power-off >"$work/panel.out" 2>"$work/panel.err" &
+  LC_ALL=${panel_locale:-C.UTF-8} wine "$work/station/codepanel.exe" --no-power-off \
+    >"$work/panel.out" 2>"$work/panel.err" &
   panel_pid=$!
 }
 drive() {
@@ -371,6 +372,47 @@ text panel 1003 AB1
 focus-not-on panel 1003
 SCRIPT
 end
+
+# Wine takes the system's code page from LC_ALL: Chinese (936), where byte A3 starts a character
+# of two bytes. The codes must still be shown, typed, sent and saved as Windows-1252 bytes.
+panel_locale=zh_CN.UTF-8
+begin "on a system with code page 936: codes shown, typed, sent and saved as Windows-1252" \
+  'AB\xa3123' 'L\xa3'
+start_sim COM1
+drive <<SCRIPT
+dialog panel 1007
+text panel 1003 AB£123
+text panel 1004 L£
+touch panel 1004
+owned kb panel 1048
+text kb 1048 L£
+click kb 1043
+click kb 1034
+text kb 1048 L££
+key kb 0 13
+gone kb
+text panel 1004 L££
+click panel 1000
+box ask panel
+box-text ask "Confermi invio codice di confronto astuccio 'AB£123' allo scanner ?"
+click ask 6
+gone ask
+box done panel
+box-text done "$completed"
+click done 1
+gone done
+enabled panel 1010 yes
+click panel 1010
+box exit panel
+click exit 1
+gone panel
+SCRIPT
+panel_ended 0
+sim_says COM1 "code: AB£123" || fail "the simulator did not store AB£123"
+grep -qxF "RX: <ESC>NF£" "$work/com1.sim" || fail "no frame <ESC>NF£: the pound sign was not byte A3"
+config_is '[SETTING]\r\nLAST_CODE=AB\xa3123\r\nLAST_AIC_CODE=L\xa3\xa3\r\n'
+end
+panel_locale=
 
 begin "Spegni in the dry run, then Esci" 'A' 'B'
 drive <<SCRIPT
