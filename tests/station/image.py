@@ -21,13 +21,13 @@ MIRROR = "http://deb.debian.org/debian"
 
 # What a kiosk station needs beside the package: the kernel and the boot, logind's seat for the
 # kiosk, polkit for "Spegni", the guest agent that the test drives the machine through, the
-# compositor with Xwayland (cage 0.1.4 never ends without it) and Qt's Wayland plugin, and
-# systemd-journal-upload for the plant's collector.
+# compositor with Xwayland (cage 0.1.4 never ends without it) and Qt's Wayland plugin,
+# systemd-journal-upload for the plant's collector, and man to read the package's manual pages.
 BASE_PACKAGES = [
     "linux-image-amd64", "initramfs-tools", "systemd", "systemd-sysv", "udev", "dbus",
     "libpam-systemd", "polkitd", "qemu-guest-agent", "cage", "xwayland", "qt6-wayland",
     "qt6-qpa-plugins", "fonts-dejavu-core", "fonts-wine", "systemd-journal-remote", "adduser",
-    "kbd", "procps", "iproute2", "less"
+    "kbd", "procps", "iproute2", "less", "man-db"
 ]
 
 HOSTNAME = "linea3"
