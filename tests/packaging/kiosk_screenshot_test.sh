@@ -29,9 +29,14 @@ cp "$codepanel" "$source_dir/packaging/kiosk-session" "$scratch/"
 printf '[SETTING]\r\nLAST_CODE=ABC123\r\nLAST_AIC_CODE=LOT42\r\n' >"$scratch/config.dat"
 cat >"$scratch/when-sized" <<'EOF'
 #!/bin/sh
-# Starts the panel once the test has sized the compositor's output.
-while [ ! -e "$RUNTIME_DIRECTORY/sized" ]; do sleep 0.1; done
-exec "$@"
+# Starts the panel once the test has sized the compositor's output (at most 60 s: the test
+# says so by then, or has ended the session).
+for _ in $(seq 600); do
+  [ -e "$RUNTIME_DIRECTORY/sized" ] && exec "$@"
+  sleep 0.1
+done
+echo "when-sized: the output was not sized in 60 s" >&2
+exit 1
 EOF
 chmod 755 "$scratch/when-sized"
 as_user=()
@@ -68,6 +73,15 @@ wait_for() {
     [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.2
   done
+}
+
+# Takes FILE again until two pictures in a row agree (at most 10 s): the window has its final look.
+hold_still() { # FILE
+  local file=$1
+  still() {
+    cp "$file" "$runtime/previous.png" && shoot "$file" && ! differs "$runtime/previous.png" "$file"
+  }
+  wait_for 10 still
 }
 
 shoot() { # FILE
@@ -175,8 +189,7 @@ run_screen() { # WIDTH HEIGHT
     return
   fi
   # Redrawn once it has its final size: take the picture again once two agree.
-  wait_for 10 eval 'cp "$shot" "$runtime/previous.png"; sleep 0.3; shoot "$shot" &&
-    ! differs "$runtime/previous.png" "$shot"'
+  hold_still "$shot"
   local box
   box=($(drawn_box "$shot"))
   echo "panel ${box[0]}x${box[1]} at ${box[2]},${box[3]}; expected ${expected[0]}x${expected[1]} at ${expected[2]},${expected[3]} (scale ${expected[4]})"
@@ -199,8 +212,7 @@ run_screen() { # WIDTH HEIGHT
       fail "touching the $1 field opened no keyboard"
       return
     fi
-    wait_for 10 eval 'cp "$keyboard" "$runtime/previous.png"; sleep 0.3; shoot "$keyboard" &&
-      ! differs "$runtime/previous.png" "$keyboard"'
+    hold_still "$keyboard"
     local box
     box=($(changed_box "$before" "$keyboard"))
     echo "keyboard for the $1 field: ${box[0]}x${box[1]} at ${box[2]},${box[3]}; the field from y $top to $bottom"
@@ -231,8 +243,7 @@ run_screen() { # WIDTH HEIGHT
   local question=$runtime/box.png
   box_up() { shoot "$question" && differs "$shot" "$question"; }
   if wait_for 20 box_up; then
-    wait_for 10 eval 'cp "$question" "$runtime/previous.png"; sleep 0.3; shoot "$question" &&
-      ! differs "$runtime/previous.png" "$question"'
+    hold_still "$question"
     box=($(changed_box "$shot" "$question"))
     echo "box ${box[0]}x${box[1]} at ${box[2]},${box[3]}"
     near $((box[2] + box[0] / 2)) $((width / 2)) "the box's centre across"

@@ -163,6 +163,17 @@ config_is() {
 completed="Procedura di scaricamento codice terminata correttamente."
 cancelled="La procedura di invio codice sarà annullata!"
 six="1003 1004 1000 1001 1010 1011"
+# Driver lines: the result box of a completed download, closed with OK.
+completed_box='box done panel
+box-text done "'"$completed"'"
+click done 1
+gone done'
+# Driver lines: "Esci" once it is enabled again, and OK, which ends the panel.
+esci_ok='enabled panel 1010 yes
+click panel 1010
+box exit panel
+click exit 1
+gone panel'
 
 begin "layout, caption, icon, colours, Return and Escape inert, Esci writes config.dat" \
   'AST-\xa31' 'LET 2'
@@ -253,17 +264,10 @@ box ask panel
 box-text ask "Confermi invio codice di confronto letteratura 'LEAFLET-0123456789-abcdefghijka' allo scanner ?"
 click ask 6
 gone ask
-box done panel
-box-text done "$completed"
-click done 1
-gone done
+$completed_box
 lines panel 1007 44
 line panel 1007 1 "Invio codice controllo letteratura..."
-enabled panel 1010 yes
-click panel 1010
-box exit panel
-click exit 1
-gone panel
+$esci_ok
 SCRIPT
 panel_ended 0
 sim_says COM2 "code: LEAFLET-0123456789-abcdefghijka" || fail "the simulator did not store the code"
@@ -397,15 +401,8 @@ box ask panel
 box-text ask "Confermi invio codice di confronto astuccio 'AB£123' allo scanner ?"
 click ask 6
 gone ask
-box done panel
-box-text done "$completed"
-click done 1
-gone done
-enabled panel 1010 yes
-click panel 1010
-box exit panel
-click exit 1
-gone panel
+$completed_box
+$esci_ok
 SCRIPT
 panel_ended 0
 sim_says COM1 "code: AB£123" || fail "the simulator did not store AB£123"
